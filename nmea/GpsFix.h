@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdint>
+
+// One decoded epoch. Missing values are sentinels, not flags.
+struct GpsFix {
+    uint8_t day;     // day of month
+    uint8_t month;   // 1..12
+    uint8_t year;    // two digits as sent; the calendar year is 2000 + year
+    uint8_t hour;    // UTC
+    uint8_t minute;  // UTC
+    int32_t satellites;  // in use; kNoSatellites when not reported
+    double seconds;      // UTC seconds of the minute, with fraction
+    double timeOfDay;    // seconds since UTC midnight; negative: sentence not parsed to its end
+    double latitude;     // degrees, north positive
+    double longitude;    // degrees, east positive
+    double speedKmh;     // km/h
+    double altitude;     // metres; kNoAltitude when not reported
+    double course;       // degrees, as sent
+    double hdop;         // kNoHdop when not reported
+};
+
+constexpr int32_t kNoSatellites = -1;
+constexpr double kNoAltitude = -99999.99;
+constexpr double kNoHdop = -1.0;
+constexpr double kRmcNotParsed = -2000.0;
+constexpr double kGgaNotParsed = -1000.0;

@@ -1,0 +1,19 @@
+#include "platform/posix/PosixTimeZone.h"
+
+#include <time.h>
+
+namespace {
+constexpr int64_t kTicksPerSecond = 10000000;
+constexpr int64_t kUnixEpochSeconds = 11644473600;  // 1601-01-01 to 1970-01-01
+}  // namespace
+
+bool PosixTimeZone::FileTimeToLocalFileTime(FileTime utc, FileTime* local) {
+    int64_t seconds = static_cast<int64_t>(utc / kTicksPerSecond) - kUnixEpochSeconds;
+    time_t when = static_cast<time_t>(seconds);
+    tm broken{};
+    if (localtime_r(&when, &broken) == nullptr) return false;
+    int64_t shifted = static_cast<int64_t>(utc) + static_cast<int64_t>(broken.tm_gmtoff) * kTicksPerSecond;
+    if (shifted < 0) return false;
+    *local = static_cast<FileTime>(shifted);
+    return true;
+}
