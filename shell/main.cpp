@@ -1,1 +1,27 @@
-int main() { return 0; }
+#include <cstdio>
+#include <string>
+
+#include "shell/CommandLine.h"
+#include "shell/ReplayCommand.h"
+
+int main(int argc, char** argv) {
+    CommandLine line;
+    std::string error;
+    if (!ParseCommandLine(argc, argv, line, error)) {
+        fprintf(stderr, "kestrave: %s\n", error.c_str());
+        return 2;
+    }
+    switch (line.mode) {
+        case CommandLine::Mode::Help:
+            fputs(kUsageText, stdout);
+            return 0;
+        case CommandLine::Mode::Version:
+            printf("kestrave %s\n", KESTRAVE_VERSION);
+            return 0;
+        case CommandLine::Mode::Replay:
+            return RunReplay(line);
+        default:
+            fprintf(stderr, "kestrave: this command is not available yet; see kestrave --help.\n");
+            return 2;
+    }
+}

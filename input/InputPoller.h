@@ -1,0 +1,42 @@
+#pragma once
+#include <cstdint>
+#include "nmea/SentenceAssembler.h"
+#include "output/RouteWriter.h"
+#include "output/TrackWriter.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/TextBoxes.h"
+
+// Once per tick, moves input bytes into the sentence assembler: from the NMEA file
+// being replayed when there is one, otherwise from the serial port.
+class InputPoller {
+public:
+    static constexpr uint32_t kChunkBytes = 1024;
+    static constexpr uint32_t kBudgetMs = 500;
+    static constexpr int kMaxChunksPerTick = 1000;
+
+    InputPoller(FileSystem& files, Clock& clock, SentenceAssembler& assembler, TrackWriter& track,
+                RouteWriter& route, TextBoxes& boxes);
+
+    void Poll();
+
+    // Takes over an open file for replay; a file still being replayed is closed first.
+    void StartReplay(FileHandle file);
+    bool Replaying() const { return replayFile != kInvalidFile; }
+    // Closes the replay file, if any, without flushing (the exit does its own flushes).
+    void CloseReplay();
+
+    FileHandle replayFile = kInvalidFile;
+
+private:
+    void PollReplayFile();
+    void EndReplay();
+
+    FileSystem& files_;
+    Clock& clock_;
+    SentenceAssembler& assembler_;
+    TrackWriter& track_;
+    RouteWriter& route_;
+    TextBoxes& boxes_;
+    uint8_t chunk_[kChunkBytes] = {};
+};

@@ -1,0 +1,165 @@
+#include "platform/posix/PosixFileSystem.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+
+#include "platform/Utf8.h"
+
+
+PosixFileSystem::PosixFileSystem(const char* rootDir) {
+    snprintf(root_, sizeof root_, "%s", rootDir);
+    // Trailing slashes are dropped, so that the root "/" does not give "//name".
+    size_t length = strlen(root_);
+    while (length > 0 && root_[length - 1] == '/') root_[--length] = '\0';
+}
+
+bool PosixFileSystem::Fail() { return Fail(errno); }
+
+bool PosixFileSystem::Fail(int error) {
+    lastError_ = static_cast<uint32_t>(error);
+    return false;
+}
+
+bool PosixFileSystem::HostPath(const wchar_t* path, char* out, int outBytes) {
+    int used = 0;
+    out[0] = '\0';
+    bool device = path[0] == L'\\';
+    if (device) {
+        used = static_cast<int>(strlen(root_));
+        if (used >= outBytes) return Fail(ENAMETOOLONG);
+        memcpy(out, root_, static_cast<size_t>(used));
+    }
+    // Device components are copied one by one so that "." and ".." cannot climb out
+    // of the root and doubled backslashes do not make empty components.
+    const wchar_t* p = path;
+    while (*p != L'\0') {
+        if (device) {
+            while (*p == L'\\') ++p;
+            if (*p == L'\0') break;
+            const wchar_t* end = p;
+            while (*end != L'\0' && *end != L'\\') ++end;
+            size_t length = static_cast<size_t>(end - p);
+            if ((length == 1 && p[0] == L'.') || (length == 2 && p[0] == L'.' && p[1] == L'.')) {
+                return Fail(EINVAL);
+            }
+            if (!AppendUtf8(L'/', out, outBytes, &used)) return Fail(ENAMETOOLONG);
+            for (; p < end; ++p) {
+                if (*p == L'/') return Fail(EINVAL);
+                if (!AppendUtf8(*p, out, outBytes, &used)) return Fail(ENAMETOOLONG);
+            }
+        } else {
+            if (!AppendUtf8(*p++, out, outBytes, &used)) return Fail(ENAMETOOLONG);
+        }
+    }
+    if (used == 0) {
+        if (!AppendUtf8(L'/', out, outBytes, &used)) return Fail(ENAMETOOLONG);
+    }
+    out[used] = '\0';
+    return true;
+}
+
+bool PosixFileSystem::FolderExists(const wchar_t* path) {
+    char host[kHostPathBytes];
+    if (!HostPath(path, host, sizeof host)) return false;
+    struct stat info {};
+    if (stat(host, &info) != 0) return Fail();
+    return S_ISDIR(info.st_mode);
+}
+
+bool PosixFileSystem::CreateFolder(const wchar_t* path) {
+    char host[kHostPathBytes];
+    if (!HostPath(path, host, sizeof host)) return false;
+    if (mkdir(host, 0777) != 0) return Fail();
+    return true;
+}
+
+FileHandle PosixFileSystem::OpenAlways(const wchar_t* path) {
+    char host[kHostPathBytes];
+    if (!HostPath(path, host, sizeof host)) return kInvalidFile;
+    int fd = open(host, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) Fail();
+    return fd < 0 ? kInvalidFile : fd;
+}
+
+FileHandle PosixFileSystem::OpenExisting(const wchar_t* path) {
+    char host[kHostPathBytes];
+    if (!HostPath(path, host, sizeof host)) return kInvalidFile;
+    int fd = open(host, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        Fail();
+        return kInvalidFile;
+    }
+    // A folder opens for reading on POSIX but cannot be read as a file.
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        close(fd);
+        Fail(EISDIR);
+        return kInvalidFile;
+    }
+    return fd;
+}
+
+uint32_t PosixFileSystem::Size(FileHandle file) {
+    struct stat info {};
+    if (fstat(file, &info) != 0) {
+        Fail();
+        return kInvalidSize;
+    }
+    if (info.st_size >= static_cast<off_t>(kInvalidSize)) {
+        Fail(EFBIG);
+        return kInvalidSize;
+    }
+    return static_cast<uint32_t>(info.st_size);
+}
+
+uint32_t PosixFileSystem::SeekFromEnd(FileHandle file, int32_t offset) {
+    off_t position = lseek(file, offset, SEEK_END);
+    if (position < 0) {
+        Fail();
+        return kInvalidSize;
+    }
+    if (position >= static_cast<off_t>(kInvalidSize)) {
+        Fail(EFBIG);
+        return kInvalidSize;
+    }
+    return static_cast<uint32_t>(position);
+}
+
+bool PosixFileSystem::Read(FileHandle file, void* data, uint32_t size, uint32_t* count) {
+    *count = 0;
+    for (;;) {
+        ssize_t got = read(file, data, size);
+        if (got >= 0) {
+            *count = static_cast<uint32_t>(got);
+            return true;
+        }
+        if (errno != EINTR) return Fail();
+    }
+}
+
+// Keeps writing until all bytes are out, so only a real failure or a full disk
+// leaves the count short.
+bool PosixFileSystem::Write(FileHandle file, const void* data, uint32_t size, uint32_t* count) {
+    *count = 0;
+    const char* bytes = static_cast<const char*>(data);
+    while (*count < size) {
+        ssize_t put = write(file, bytes + *count, size - *count);
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return Fail();
+        }
+        if (put == 0) return Fail(ENOSPC);
+        *count += static_cast<uint32_t>(put);
+    }
+    return true;
+}
+
+void PosixFileSystem::Close(FileHandle file) {
+    if (file >= 0) close(file);
+}

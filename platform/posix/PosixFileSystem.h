@@ -1,0 +1,36 @@
+#pragma once
+#include <cerrno>
+#include "platform/FileSystem.h"
+
+// Files on a POSIX host. A device path ("\Kestrave\2009-03-25.plt") lives below
+// the device root, a host folder; a host path ("/home/me/drive.nmea") is taken as
+// it is, so that files the user names on the command line can be replayed.
+class PosixFileSystem : public FileSystem {
+public:
+    static constexpr int kHostPathBytes = 4096;
+
+    // rootDir is copied; it must fit kHostPathBytes.
+    explicit PosixFileSystem(const char* rootDir);
+
+    bool FolderExists(const wchar_t* path) override;
+    bool CreateFolder(const wchar_t* path) override;
+    FileHandle OpenAlways(const wchar_t* path) override;
+    FileHandle OpenExisting(const wchar_t* path) override;
+    uint32_t Size(FileHandle file) override;
+    uint32_t SeekFromEnd(FileHandle file, int32_t offset) override;
+    bool Read(FileHandle file, void* data, uint32_t size, uint32_t* count) override;
+    bool Write(FileHandle file, const void* data, uint32_t size, uint32_t* count) override;
+    void Close(FileHandle file) override;
+    uint32_t LastError() override { return lastError_; }
+
+    // The host path of a device or host path; false (with ENAMETOOLONG or EINVAL as the
+    // error) when it does not fit or would step out of the device root with "..".
+    bool HostPath(const wchar_t* path, char* out, int outBytes);
+
+private:
+    bool Fail();
+    bool Fail(int error);
+
+    char root_[kHostPathBytes] = {};
+    uint32_t lastError_ = 0;
+};

@@ -1,0 +1,33 @@
+#pragma once
+#include <cstdint>
+#include "input/InputPoller.h"
+#include "nmea/SentenceAssembler.h"
+#include "output/MessageCounter.h"
+#include "output/RouteWriter.h"
+#include "output/TrackWriter.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/KeepAwake.h"
+#include "platform/LocalTimeZone.h"
+#include "processing/FixProcessor.h"
+#include "processing/RouteSelector.h"
+#include "shell/MainWindow.h"
+#include "shell/StatusDialog.h"
+
+// Owns one of each subsystem and wires them together. The program keeps it in
+// static storage; tests build their own.
+class Application {
+public:
+    Application(FileSystem& files, Clock& clock, LocalTimeZone& zone, KeepAwake& keepAwake);
+
+    TickFlags flags;
+    StatusDialog dialog;
+    MessageCounter messageCounter;
+    TrackWriter track;
+    RouteWriter route;
+    RouteSelector selector;
+    FixProcessor processor;
+    SentenceAssembler assembler;
+    InputPoller poller;
+    MainWindow window;
+};

@@ -1,0 +1,28 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What the user asked for on the command line.
+struct CommandLine {
+    enum class Mode { Window, Log, Replay, Simulate, Help, Version };
+
+    Mode mode = Mode::Window;
+    std::vector<std::string> files;  // replay: the recordings, in order
+    std::string outDir;              // write the day files straight into this folder
+    std::string rootDir;             // the host folder that stands for the device root "\"
+    std::string configDir;           // where settings.reg lives
+    std::string statusLog;           // every status box text goes here
+    std::string device;              // log: a tty path bound to the selected port
+    int64_t speed = 0;               // log: baud rate; 0 = from the settings
+    uint32_t seed = 1;               // simulate
+    std::string simulateOut;         // simulate --out FILE
+    bool pty = false;                // simulate --pty
+    double speedUp = 1.0;            // simulate --pty: this many times faster than real time
+};
+
+// Parses argv; on a mistake returns false and sets error to a sentence that says
+// what is wrong and what to do.
+bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std::string& error);
+
+extern const char kUsageText[];

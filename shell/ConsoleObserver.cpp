@@ -1,0 +1,37 @@
+#include "shell/ConsoleObserver.h"
+
+#include <cwchar>
+
+#include "platform/Utf8.h"
+
+namespace {
+
+// Prints box text with the box's CR LF as plain line ends.
+void PrintLines(const char* text, FILE* out) {
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (*p != '\r') fputc(*p, out);
+    }
+    fflush(out);
+}
+
+}  // namespace
+
+void ConsoleObserver::OnText(int control, const wchar_t* text, bool) {
+    static char utf8[4 * 32768];
+    WideToUtf8(text, utf8, sizeof utf8);
+    if (control == kLogBox) {
+        // Every file failure the writers report reads "(n) ... Error: code".
+        if (wcsstr(text, L" Error: ") != nullptr) sawFileError_ = true;
+        PrintLines(utf8, stdout);
+        return;
+    }
+    if (statusLog_ != nullptr) {
+        fputs(utf8, statusLog_);
+        fputs("\n----\n", statusLog_);
+    }
+    if (statusToOutput_) {
+        PrintLines(utf8, stdout);
+        fputs("\n", stdout);
+        fflush(stdout);
+    }
+}
