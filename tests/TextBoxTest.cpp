@@ -34,7 +34,8 @@ TEST(TextBox, ReplaceAndOverlongTextStayWithinStorage) {
 
 TEST(StatusDialog, FlushButtonOnlyRaisesTheFlagAndUnknownControlsAreIgnored) {
     int32_t flushRequested = 0;
-    static StatusDialog* dialog = new StatusDialog(flushRequested);
+    StatusDialog box(flushRequested);
+    StatusDialog* dialog = &box;
     dialog->SetText(kStatusBox, L"status");
     dialog->AppendText(kLogBox, L"log\r\n");
     dialog->AppendText(1003, L"nowhere");
@@ -43,7 +44,6 @@ TEST(StatusDialog, FlushButtonOnlyRaisesTheFlagAndUnknownControlsAreIgnored) {
     EXPECT_EQ(flushRequested, 1);
     EXPECT_EQ(std::wstring(dialog->Box(kStatusBox).Text()), L"status");
     EXPECT_EQ(std::wstring(dialog->Box(kLogBox).Text()), L"log\r\n");
-    delete dialog;
 }
 
 }  // namespace

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "shell/CommandLine.h"
+
+namespace {
+
+bool Parse(std::vector<const char*> args, CommandLine& line, std::string& error) {
+    args.insert(args.begin(), "kestrave");
+    return ParseCommandLine(static_cast<int>(args.size()), args.data(), line, error);
+}
+
+TEST(CommandLine, ReplayTakesFilesInOrderWithCommonOptions) {
+    CommandLine line;
+    std::string error;
+    ASSERT_TRUE(Parse({"replay", "a.nmea", "--out", "days", "b.nmea", "--status-log", "s.txt", "--root", "/r"},
+                      line, error))
+        << error;
+    EXPECT_EQ(line.mode, CommandLine::Mode::Replay);
+    EXPECT_EQ(line.files, (std::vector<std::string>{"a.nmea", "b.nmea"}));
+    EXPECT_EQ(line.outDir, "days");
+    EXPECT_EQ(line.statusLog, "s.txt");
+    EXPECT_EQ(line.rootDir, "/r");
+}
+
+TEST(CommandLine, SimulateAndLogOptions) {
+    CommandLine line;
+    std::string error;
+    ASSERT_TRUE(Parse({"simulate", "--out", "drive.nmea", "--seed", "42"}, line, error)) << error;
+    EXPECT_EQ(line.simulateOut, "drive.nmea");
+    EXPECT_EQ(line.seed, 42u);
+    EXPECT_TRUE(line.outDir.empty());
+
+    CommandLine live;
+    ASSERT_TRUE(Parse({"log", "--device", "/dev/pts/3", "--speed", "9600", "--out", "d"}, live, error)) << error;
+    EXPECT_EQ(live.mode, CommandLine::Mode::Log);
+    EXPECT_EQ(live.device, "/dev/pts/3");
+    EXPECT_EQ(live.speed, 9600);
+    EXPECT_EQ(live.outDir, "d");
+
+    CommandLine window;
+    ASSERT_TRUE(Parse({}, window, error));
+    EXPECT_EQ(window.mode, CommandLine::Mode::Window);
+}
+
+TEST(CommandLine, MistakesSayWhatToDo) {
+    struct Case {
+        std::vector<const char*> args;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {{"replay"}, "at least one NMEA file"},
+        {{"replay", "a.nmea", "--out"}, "--out needs a folder"},
+        {{"fly"}, "unknown command 'fly'"},
+        {{"replay", "a.nmea", "--speed", "9600"}, "unknown option '--speed'"},
+        {{"log", "--speed", "fast"}, "baud rate"},
+        {{"log", "--speed", "0"}, "baud rate"},
+        {{"simulate"}, "either --out FILE or --pty"},
+        {{"simulate", "--pty", "--out", "x"}, "either --out FILE or --pty"},
+        {{"simulate", "--out", "x", "--seed", "-1"}, "--seed needs a whole number"},
+        {{"simulate", "--pty", "--speed-up", "0.5"}, "--speed-up needs a factor"},
+        {{"log", "stray"}, "unexpected argument 'stray'"},
+    };
+    for (const Case& c : cases) {
+        CommandLine line;
+        std::string error;
+        EXPECT_FALSE(Parse(c.args, line, error)) << c.expected;
+        EXPECT_NE(error.find(c.expected), std::string::npos) << "got: " << error;
+    }
+}
+
+}  // namespace
