@@ -3,6 +3,7 @@
 
 #include "shell/CommandLine.h"
 #include "shell/ReplayCommand.h"
+#include "shell/SimulateCommand.h"
 
 int main(int argc, char** argv) {
     CommandLine line;
@@ -20,8 +21,12 @@ int main(int argc, char** argv) {
             return 0;
         case CommandLine::Mode::Replay:
             return RunReplay(line);
+        case CommandLine::Mode::Simulate:
+            if (line.pty) break;
+            return RunSimulate(line);
         default:
-            fprintf(stderr, "kestrave: this command is not available yet; see kestrave --help.\n");
-            return 2;
+            break;
     }
+    fprintf(stderr, "kestrave: this command is not available yet; see kestrave --help.\n");
+    return 2;
 }
