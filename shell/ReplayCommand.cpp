@@ -15,6 +15,7 @@
 #include "platform/posix/PosixKeepAwake.h"
 #include "platform/posix/PosixTimeZone.h"
 #include "shell/Application.h"
+#include "shell/ConsoleObserver.h"
 #include "shell/DeviceRoot.h"
 #include "shell/ReplayClock.h"
 

@@ -1,0 +1,40 @@
+#pragma once
+#include <cstdint>
+#include "output/RouteWriter.h"
+#include "output/TrackWriter.h"
+#include "platform/SettingsStore.h"
+
+// The three choices that survive a restart: the output folder (kept by the two
+// writers), the port number and the port speed (kept by the serial port). Settings
+// only copies them between those owners and the registry key; every key is opened
+// and closed within one call. Registry failures are silent: a failed load leaves the
+// owner's value as it was, a failed save leaves the registry as it was.
+class Settings {
+public:
+    // Results of LoadOutputDir; the caller tells only 0 from the rest.
+    static constexpr int kOutputDirLoaded = 0;
+    static constexpr int kNoKey = 1;
+    static constexpr int kOutputDirUnreadable = 2;  // missing, too long, or not REG_SZ
+    static constexpr int kOutputDirNotRooted = 3;   // does not begin with '\'
+
+    Settings(SettingsStore& store, int32_t& portNumber, int32_t& portSpeed, TrackWriter& track,
+             RouteWriter& route);
+
+    void LoadPort();
+    // The value, if it is a REG_DWORD of exactly 4 bytes; fallback otherwise.
+    int32_t ReadDword(SettingsKey key, const wchar_t* name, int32_t fallback);
+    void SavePort();
+    // On success both writers receive the folder.
+    int LoadOutputDir();
+    // folder: NUL-terminated; stored as REG_SZ of (characters + 1) * 2 bytes.
+    void SaveOutputDir(const wchar_t* folder);
+
+private:
+    void WriteDword(SettingsKey key, const wchar_t* name, int32_t value);
+
+    SettingsStore& store;
+    int32_t& portNumber;  // -1 none, 0 to 15 COM0 to COM15
+    int32_t& portSpeed;   // baud
+    TrackWriter& track;
+    RouteWriter& route;
+};

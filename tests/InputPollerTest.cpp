@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "input/InputPoller.h"
+#include "output/MessageCounter.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/FakeFileSystem.h"
+#include "tests/support/FixedOffsetZone.h"
+#include "tests/support/RecordingTextBoxes.h"
+
+namespace {
+
+struct RecordingSink : SentenceSink {
+    void ProcessSentence(const char* sentence) override { sentences.push_back(sentence); }
+    std::vector<std::string> sentences;
+};
+
+// Moves on by a fixed step at every reading, like time passing while chunks are fed.
+struct SteppingClock : Clock {
+    uint32_t TickMs() override { return now += step; }
+    uint32_t now = 0;
+    uint32_t step = 0;
+};
+
+struct PollerRig {
+    FakeFileSystem files;
+    SteppingClock clock;
+    FixedOffsetZone zone;
+    RecordingTextBoxes boxes;
+    MessageCounter messages;
+    RecordingSink sink;
+    SentenceAssembler assembler{sink};
+    TrackWriter track{files, clock, zone, boxes};
+    RouteWriter route{files, clock, zone, boxes, messages};
+    InputPoller poller{files, clock, assembler, track, route, boxes};
+
+    void Replay(const std::string& bytes) {
+        files.AddFile(L"\\r.nmea", bytes);
+        poller.StartReplay(files.OpenExisting(L"\\r.nmea"));
+    }
+    int ReadsUntilDone(int maxTicks) {
+        int ticks = 0;
+        while (poller.Replaying() && ticks < maxTicks) {
+            poller.Poll();
+            ++ticks;
+        }
+        return ticks;
+    }
+};
+
+TEST(InputPoller, EmptyFileEndsOnTheFirstTick) {
+    PollerRig rig;
+    rig.Replay("");
+    rig.poller.Poll();
+    EXPECT_FALSE(rig.poller.Replaying());
+    EXPECT_EQ(rig.files.OpenCount(), 0);
+    EXPECT_EQ(rig.boxes.log, L"File processed\r\n");
+}
+
+TEST(InputPoller, HalfSecondBudgetSplitsTheFileAcrossTicksWithoutLosingASentence) {
+    PollerRig rig;
+    rig.clock.step = 300;  // the second chunk of a tick ends past 500 ms
+    std::string stream;
+    for (int i = 0; stream.size() < 5 * 1024; ++i) stream += "$GPTXT,sentence " + std::to_string(i) + "*00\r\n";
+    rig.Replay(stream);
+    int ticks = rig.ReadsUntilDone(100);
+    // 2 chunks a tick over 5 KiB and a bit: 3 ticks of data, the end is found in the third or fourth.
+    EXPECT_GE(ticks, 3);
+    EXPECT_LE(ticks, 4);
+    size_t expected = 0;
+    for (size_t at = 0; (at = stream.find("$GP", at)) != std::string::npos; ++at) ++expected;
+    ASSERT_EQ(rig.sink.sentences.size(), expected) << "a sentence split between ticks is assembled whole";
+    EXPECT_EQ(rig.sink.sentences.back(), stream.substr(stream.rfind("$GP"), stream.size() - stream.rfind("$GP") - 2));
+    EXPECT_EQ(rig.boxes.log, L"File processed\r\n");
+}
+
+TEST(InputPoller, AtMostAThousandChunksPerTickAndExactMultiplesEndOnTheEmptyRead) {
+    PollerRig rig;
+    rig.Replay(std::string(1000 * 1024, 'x'));
+    rig.poller.Poll();
+    EXPECT_TRUE(rig.poller.Replaying()) << "1000 chunks read, the empty read is the next tick's";
+    EXPECT_EQ(rig.files.Calls(FakeFileSystem::Op::Read), 1000);
+    rig.poller.Poll();
+    EXPECT_FALSE(rig.poller.Replaying());
+    EXPECT_EQ(rig.boxes.log, L"File processed\r\n");
+}
+
+TEST(InputPoller, ReadErrorEndsTheReplayLikeTheEnd) {
+    PollerRig rig;
+    rig.Replay("$GPGGA,1*00\r\n$GPGGA,2*00\r\n");
+    rig.files.readLimit = 14;
+    rig.files.FailNext(FakeFileSystem::Op::Read, 5, 1);
+    rig.poller.Poll();
+    EXPECT_FALSE(rig.poller.Replaying());
+    EXPECT_EQ(rig.sink.sentences, std::vector<std::string>{"$GPGGA,1*00"});
+    EXPECT_EQ(rig.boxes.log, L"File processed\r\n");
+}
+
+}  // namespace
