@@ -1,11 +1,28 @@
 #include "input/InputPoller.h"
 
-InputPoller::InputPoller(FileSystem& files, Clock& clock, SentenceAssembler& assembler, TrackWriter& track,
-                         RouteWriter& route, TextBoxes& boxes)
-    : files_(files), clock_(clock), assembler_(assembler), track_(track), route_(route), boxes_(boxes) {}
+#include <cwchar>
 
+InputPoller::InputPoller(FileSystem& files, Clock& clock, SerialPort& port, SentenceAssembler& assembler,
+                         TrackWriter& track, RouteWriter& route, TextBoxes& boxes)
+    : files_(files),
+      clock_(clock),
+      port_(port),
+      assembler_(assembler),
+      track_(track),
+      route_(route),
+      boxes_(boxes) {}
+
+// A replay takes the tick whole; the port is neither read nor closed meanwhile.
 void InputPoller::Poll() {
-    if (replayFile != kInvalidFile) PollReplayFile();
+    if (replayFile != kInvalidFile) {
+        PollReplayFile();
+    } else {
+        PollSerialPort();
+    }
+}
+
+void InputPoller::Feed(uint32_t count) {
+    for (uint32_t i = 0; i < count; ++i) assembler_.FeedByte(chunk_[i]);
 }
 
 void InputPoller::StartReplay(FileHandle file) {
@@ -29,7 +46,7 @@ void InputPoller::PollReplayFile() {
             EndReplay();
             return;
         }
-        for (uint32_t i = 0; i < count; ++i) assembler_.FeedByte(chunk_[i]);
+        Feed(count);
         if (static_cast<uint32_t>(clock_.TickMs() - start) > kBudgetMs) return;
     }
 }
@@ -41,4 +58,34 @@ void InputPoller::EndReplay() {
     route_.Flush();
     replayFile = kInvalidFile;
     boxes_.AppendText(kLogBox, L"File processed\r\n");
+}
+
+// Opens the port when it is closed (again on every tick while that fails), then
+// reads up to ten chunks, stopping at the first read that brings nothing.
+void InputPoller::PollSerialPort() {
+    if (port_.portNumber == SerialPort::kNoPort) return;
+    wchar_t message[48];
+    if (port_.PortState == kPortClosed) {
+        swprintf(message, sizeof message / sizeof message[0], L"COM%d opening...\r\n", port_.portNumber);
+        boxes_.AppendText(kStatusBox, message);
+        int32_t code = port_.Open();
+        if (code != 0) {
+            swprintf(message, sizeof message / sizeof message[0], L"COM-port open error (%d)!\r\n", code);
+            boxes_.AppendText(kStatusBox, message);
+            return;
+        }
+        port_.PortState = kPortOpen;
+    }
+    if (port_.PortState != kPortOpen) return;
+    for (int reads = 0; reads < kMaxSerialReadsPerTick; ++reads) {
+        int32_t count = port_.Read(chunk_, kChunkBytes);
+        if (count < 0) {
+            port_.PortState = kPortClosed;
+            port_.Close();
+            boxes_.AppendText(kStatusBox, L"COM-port read error!\r\n");
+            return;
+        }
+        if (count == 0) return;
+        Feed(static_cast<uint32_t>(count));
+    }
 }

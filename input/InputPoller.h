@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include "input/SerialPort.h"
 #include "nmea/SentenceAssembler.h"
 #include "output/RouteWriter.h"
 #include "output/TrackWriter.h"
@@ -14,9 +15,10 @@ public:
     static constexpr uint32_t kChunkBytes = 1024;
     static constexpr uint32_t kBudgetMs = 500;
     static constexpr int kMaxChunksPerTick = 1000;
+    static constexpr int kMaxSerialReadsPerTick = 10;
 
-    InputPoller(FileSystem& files, Clock& clock, SentenceAssembler& assembler, TrackWriter& track,
-                RouteWriter& route, TextBoxes& boxes);
+    InputPoller(FileSystem& files, Clock& clock, SerialPort& port, SentenceAssembler& assembler,
+                TrackWriter& track, RouteWriter& route, TextBoxes& boxes);
 
     void Poll();
 
@@ -31,9 +33,12 @@ public:
 private:
     void PollReplayFile();
     void EndReplay();
+    void PollSerialPort();
+    void Feed(uint32_t count);
 
     FileSystem& files_;
     Clock& clock_;
+    SerialPort& port_;
     SentenceAssembler& assembler_;
     TrackWriter& track_;
     RouteWriter& route_;

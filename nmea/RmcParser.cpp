@@ -1,2 +1,83 @@
 #include "nmea/RmcParser.h"
-int ParseRmc(const char*, GpsFix&) { return 1; }  // stand-in, being built
+
+#include "nmea/FieldReader.h"
+
+namespace {
+constexpr double kKmhPerKnot = 1.852;
+}  // namespace
+
+// $GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A
+//        hhmmss status ddmm.mmm  dddmm.mmm  knots course ddmmyy (rest unread)
+int ParseRmc(const char* sentence, GpsFix& fix) {
+    using namespace nmea;
+    fix.altitude = kNoAltitude;
+    fix.seconds = kRmcNotParsed;
+    fix.timeOfDay = kRmcNotParsed;
+    if (!HasPrefix(sentence, "$GPRMC,")) {
+        return 1;
+    }
+    double timeOfDay = 0.0;
+    const char* comma = FindComma(ReadUtcTime(sentence, fix, timeOfDay));
+    if (comma == nullptr) {
+        return 2;
+    }
+    // Only an active fix, status exactly "A", is worth recording.
+    if (comma[1] != 'A' || comma[2] != ',') {
+        return 10;
+    }
+
+    const char* minutes = nullptr;
+    fix.latitude = ReadDegrees(comma + 3, 2, minutes);
+    comma = FindComma(minutes);
+    if (comma == nullptr) {
+        return 3;
+    }
+    if (comma[1] == 'S') {
+        fix.latitude = -fix.latitude;
+    } else if (comma[1] != 'N') {
+        return 3;
+    }
+    if (comma[2] != ',') {
+        return 3;
+    }
+
+    fix.longitude = ReadDegrees(comma + 3, 3, minutes);
+    comma = FindComma(minutes);
+    if (comma == nullptr) {
+        return 4;
+    }
+    if (comma[1] == 'W') {
+        fix.longitude = -fix.longitude;
+    } else if (comma[1] != 'E') {
+        return 4;
+    }
+    if (comma[2] != ',') {
+        return 4;
+    }
+
+    const char* speed = comma + 3;
+    fix.speedKmh = ReadDouble(speed) * kKmhPerKnot;
+    comma = FindComma(speed);
+    if (comma == nullptr) {
+        return 5;
+    }
+    const char* course = comma + 1;
+    fix.course = ReadDouble(course);
+    comma = FindComma(course);
+    if (comma == nullptr) {
+        return 6;
+    }
+
+    // The date must be exactly ddmmyy. When the sixth byte on is a comma, none of
+    // the bytes before it is the NUL, so the fixed offsets below stay inside.
+    const char* date = comma + 1;
+    if (*SkipBytes(date, 6) != ',') {
+        return 7;
+    }
+    fix.day = static_cast<uint8_t>(ReadWidthInt(date, 2));
+    fix.month = static_cast<uint8_t>(ReadWidthInt(date + 2, 2));
+    fix.year = static_cast<uint8_t>(ReadWidthInt(date + 4, 2));
+
+    fix.timeOfDay = timeOfDay;
+    return 0;
+}

@@ -11,6 +11,8 @@ public:
     void FeedByte(uint8_t byte);
 
 private:
+    void StartSentence();
+
     SentenceSink& sink_;
     int32_t collecting_ = 0;
     uint32_t triggerWindow_ = 0;  // last bytes received, newest in the low byte

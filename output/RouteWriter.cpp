@@ -1,10 +1,165 @@
 #include "output/RouteWriter.h"
-// stand-in, being built
-RouteWriter::RouteWriter(FileSystem&, Clock&, LocalTimeZone&, TextBoxes&, MessageCounter&) {}
-int RouteWriter::AddWaypoint(const GpsFix&) { return 0; }
-int RouteWriter::Flush() { return 0; }
-void RouteWriter::Reset() {}
-bool RouteWriter::SetFolder(const wchar_t*) { return true; }
-void RouteWriter::ContinueRoute(const GpsFix&) {}
-const char* RouteWriter::PendingText() const { return ""; }
-int32_t RouteWriter::FillLength() const { return 0; }
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "output/Truncate.h"
+
+namespace {
+
+// 120 bytes for a real date; its last line names the day's route, e.g.
+// "R,1,R090325,Track 25.03.2009,16711680".
+void FormatHeader(char* out, size_t room, int fileDay, int fileMonth, int fileYear) {
+    snprintf(out, room,
+             "OziExplorer Route File Version 1.0\r\nWGS 84\r\nReserved 1\r\nReserved 2\r\nR,0,R0,,255\r\n"
+             "R,1,R%02d%02d%02d,Track %02d.%02d.%04d,16711680\r\n",
+             fileYear, fileMonth, fileDay, fileDay, fileMonth, 2000 + fileYear);
+}
+
+const DayFile::Kind kRouteFile = {
+    L"%ls\\%04d-%02d-%02d.rte",
+    925,     // leaves 99 bytes, and the 256 behind them, for the next line
+    438000,  // 7.3 minutes
+    FormatHeader,
+};
+
+// A file shorter than the header and one line holds no waypoint to continue from.
+constexpr uint32_t kShortestRoute = 93;
+// Where every waypoint line starts.
+constexpr char kWaypointMark[] = "\nW,1,";
+constexpr size_t kWaypointMarkLength = sizeof kWaypointMark - 1;
+// "R", two letters and three digits.
+constexpr size_t kNameLength = 6;
+constexpr int32_t kLastNameCounter = 999;
+
+bool IsCapital(char c) { return c >= 'A' && c <= 'Z'; }
+
+// The next letter of a name, from "Z" back to "A".
+char NextLetter(char c) { return c == 'Z' ? 'A' : static_cast<char>(c + 1); }
+
+}  // namespace
+
+RouteWriter::RouteWriter(FileSystem& files, Clock& clock, LocalTimeZone& zone, TextBoxes& boxes,
+                         MessageCounter& messages)
+    : day(files, clock, zone, boxes, messages, buffer, kBufferBytes, kRouteFile) {}
+
+// W,1,  1,  1,RRB001,55.75000000,37.61660000,39897.51233796,0,1,3,0,65535,,0,0,
+// route 1, point number twice, name, latitude, longitude, OleDate, then fixed fields;
+// the line ends in a comma, a blank and CR LF.
+int RouteWriter::AddWaypoint(const GpsFix& fix) {
+    bool dayStarted = false;
+    int result = day.BeginLine(fix, &dayStarted);
+    if (dayStarted) ContinueRoute(fix);
+    if (!day.AppendLine("W,1,%3d,%3d,%s%03d,%.8lf,%.8lf,%.8lf,0,1,3,0,65535,,0,0, \r\n", pointNumber, pointNumber,
+                        namePrefix, nameCounter, fix.latitude, fix.longitude, day.Stamp(fix))) {
+        return result;
+    }
+    Advance();
+    return result | day.FlushIfDue();
+}
+
+int RouteWriter::Flush() { return day.Flush(); }
+
+void RouteWriter::Reset() { day.Reset(); }
+
+bool RouteWriter::SetFolder(const wchar_t* folder) { return day.SetFolder(folder); }
+
+void RouteWriter::ContinueRoute(const GpsFix& fix) {
+    pointNumber = 1;
+    nameCounter = 1;
+    FreshPrefix(fix);
+    // The file's end is read into the start of the buffer, so never over pending lines;
+    // a new day starts with an empty buffer.
+    if (day.FillLength() != 0) return;
+    if (ReadFileTail()) ContinueFrom(buffer);
+    buffer[0] = '\0';
+}
+
+const char* RouteWriter::PendingText() const { return buffer; }
+
+int32_t RouteWriter::FillLength() const { return day.FillLength(); }
+
+// "R" and two letters from the day and the position's thousandths, so that two days,
+// or two restarts at different places, rarely share names.
+void RouteWriter::FreshPrefix(const GpsFix& fix) {
+    const double x = (fix.longitude + fix.latitude) * 1000.0;
+    const int32_t sixteenths = TruncateToInt32((x - floor(x)) * 16.0);  // 0..16, NaN gives 0
+    const int v = (16 * day.FileDay() + sixteenths % 16) % 512;
+    namePrefix[0] = 'R';
+    namePrefix[1] = static_cast<char>('A' + v / 24);
+    namePrefix[2] = static_cast<char>('A' + v % 24);
+    namePrefix[3] = '\0';
+}
+
+// Reads the last 256 bytes of the day's file, or a short file from byte 2, into the
+// buffer as text. False when there is nothing to read; a failed move or read is logged.
+bool RouteWriter::ReadFileTail() {
+    FileSystem& files = day.Files();
+    const FileHandle file = files.OpenExisting(day.BuildPath());
+    if (file == kInvalidFile) return false;  // usually no file yet: the day starts afresh
+
+    const uint32_t size = files.Size(file);
+    if (size < kShortestRoute || size == kInvalidSize) {
+        files.Close(file);
+        return false;
+    }
+    const int32_t offset = size >= kTailBytes + 2 ? -static_cast<int32_t>(kTailBytes)
+                                                   : 2 - static_cast<int32_t>(size);
+    if (files.SeekFromEnd(file, offset) == kInvalidSize) {
+        day.ReportFailure(L"(%u) Set File Pointer Error: %u \r\n", file);
+        return false;
+    }
+    uint32_t count = 0;
+    if (!files.Read(file, buffer, kTailBytes, &count) || count == 0) {
+        day.ReportFailure(L"(%u) Read File Error: %u \r\n", file);
+        return false;
+    }
+    files.Close(file);
+    buffer[count < kTailBytes ? count : kTailBytes] = '\0';
+    return true;
+}
+
+// Carries on from the last waypoint line in text: "W,1, 57, 57,RKC123," gives 58 and RKC124.
+void RouteWriter::ContinueFrom(const char* text) {
+    const char* mark = nullptr;
+    for (const char* found = strstr(text, kWaypointMark); found != nullptr; found = strstr(found + 1, kWaypointMark)) {
+        mark = found;
+    }
+    if (mark == nullptr) {
+        day.Report(L"(%u) Route point not found \r\n");
+        return;
+    }
+    // strtol rather than atoi: a number beyond the range is defined, and refused here.
+    const char* number = mark + kWaypointMarkLength;
+    const long point = strtol(number, nullptr, 10);
+    if (point < 1 || point >= INT32_MAX) return;
+
+    // Behind the second comma: the first ends the point number, the second its repetition.
+    const char* name = number;
+    for (int commas = 0; commas < 2; ++name) {
+        if (*name == '\0') return;
+        if (*name == ',') ++commas;
+    }
+    if (name[0] != 'R' || strnlen(name, kNameLength) < kNameLength) return;
+    const long counter = strtol(name + 3, nullptr, 10);
+    if (!IsCapital(name[1]) || !IsCapital(name[2]) || counter < 0 || counter > kLastNameCounter) return;
+
+    namePrefix[1] = name[1];
+    namePrefix[2] = name[2];
+    pointNumber = static_cast<int32_t>(point);
+    nameCounter = static_cast<int32_t>(counter);
+    Advance();
+    day.Report(L"(%u) Route continued... \r\n");
+}
+
+void RouteWriter::Advance() {
+    // Saturates rather than overflowing on a number continued from a doctored file.
+    if (pointNumber < INT32_MAX) ++pointNumber;
+    if (++nameCounter > kLastNameCounter) {
+        nameCounter = 0;
+        namePrefix[2] = NextLetter(namePrefix[2]);
+    }
+}

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include "nmea/GpsFix.h"
+#include "output/DayFile.h"
 #include "output/MessageCounter.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -18,8 +19,27 @@ public:
     int Flush();
     void Reset();
     bool SetFolder(const wchar_t* folder);
+    // For the fix that opens a new local day, while no lines are pending.
     void ContinueRoute(const GpsFix& fix);
 
     const char* PendingText() const;
     int32_t FillLength() const;
+
+private:
+    // Pending lines in the first 1024 bytes; the last line may run into the 256 behind.
+    static constexpr int32_t kBufferBytes = 1024 + 256;
+    // How much of the end of the day's file continuation reads.
+    static constexpr uint32_t kTailBytes = 256;
+
+    void FreshPrefix(const GpsFix& fix);
+    bool ReadFileTail();
+    void ContinueFrom(const char* text);
+    // Moves on to the next waypoint number and name.
+    void Advance();
+
+    char buffer[kBufferBytes];
+    int32_t pointNumber = 0;
+    int32_t nameCounter = 0;
+    char namePrefix[4] = {};
+    DayFile day;
 };

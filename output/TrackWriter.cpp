@@ -1,10 +1,60 @@
 #include "output/TrackWriter.h"
-// stand-in, being built
-TrackWriter::TrackWriter(FileSystem&, Clock&, LocalTimeZone&, TextBoxes&) {}
-int TrackWriter::AddPoint(const GpsFix&) { return 0; }
-int TrackWriter::Flush() { return 0; }
-void TrackWriter::Reset() {}
-bool TrackWriter::SetFolder(const wchar_t*) { return true; }
-void TrackWriter::GetFolder(wchar_t* out) const { out[0] = 0; }
-const char* TrackWriter::PendingText() const { return ""; }
-int32_t TrackWriter::FillLength() const { return 0; }
+
+#include <cstdio>
+
+#include "output/WholeSeconds.h"
+
+namespace {
+
+// A fix without altitude carries -99999.99 m; anything at or below this has none.
+constexpr double kLowestAltitude = -90000.0;
+constexpr double kFeetPerMetre = 3.2808399;
+
+// 132 bytes for a real date, e.g. "0,3,255,Track-2009-03-25,0,0,0,255" on its fifth line.
+void FormatHeader(char* out, size_t room, int fileDay, int fileMonth, int fileYear) {
+    snprintf(out, room,
+             "OziExplorer Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n"
+             "0,3,255,Track-%04d-%02d-%02d,0,0,0,255\r\n0          \r\n",
+             2000 + fileYear, fileMonth, fileDay);
+}
+
+const DayFile::Kind kTrackFile = {
+    L"%ls\\%04d-%02d-%02d.plt",
+    1969,    // leaves 79 bytes, and the 256 behind them, for the next line
+    300000,  // five minutes
+    FormatHeader,
+};
+
+}  // namespace
+
+TrackWriter::TrackWriter(FileSystem& files, Clock& clock, LocalTimeZone& zone, TextBoxes& boxes)
+    : day(files, clock, zone, boxes, messageCounter, buffer, kBufferBytes, kTrackFile) {}
+
+// 55.75000000, 37.61660000,0, 492.13, 39897.51233796, 25.03.09, 12:17:46
+// latitude, longitude, 0, altitude in feet (or -777 without one), OleDate, UTC date and time.
+int TrackWriter::AddPoint(const GpsFix& fix) {
+    int result = day.BeginLine(fix);
+    const double stamp = day.Stamp(fix);
+    const int seconds = WholeSeconds(fix.seconds);
+    const bool added =
+        fix.altitude > kLowestAltitude
+            ? day.AppendLine("%.8lf, %.8lf,0, %.2lf, %.8lf, %02d.%02d.%02d, %02d:%02d:%02d\r\n", fix.latitude,
+                             fix.longitude, fix.altitude * kFeetPerMetre, stamp, fix.day, fix.month, fix.year,
+                             fix.hour, fix.minute, seconds)
+            : day.AppendLine("%.8lf, %.8lf,0, -777,%.8lf, %02d.%02d.%02d, %02d:%02d:%02d\r\n", fix.latitude,
+                             fix.longitude, stamp, fix.day, fix.month, fix.year, fix.hour, fix.minute, seconds);
+    if (added) result |= day.FlushIfDue();
+    return result;
+}
+
+int TrackWriter::Flush() { return day.Flush(); }
+
+void TrackWriter::Reset() { day.Reset(); }
+
+bool TrackWriter::SetFolder(const wchar_t* folder) { return day.SetFolder(folder); }
+
+void TrackWriter::GetFolder(wchar_t* out) const { day.GetFolder(out); }
+
+const char* TrackWriter::PendingText() const { return buffer; }
+
+int32_t TrackWriter::FillLength() const { return day.FillLength(); }

@@ -1,13 +1,12 @@
 #pragma once
 #include <cstdint>
 #include "nmea/GpsFix.h"
+#include "output/DayFile.h"
+#include "output/MessageCounter.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalTimeZone.h"
 #include "platform/TextBoxes.h"
-
-// Wide characters of an output folder, terminator included.
-constexpr int kFolderChars = 265;
 
 // Buffers track points and appends them to the track file of their local day.
 class TrackWriter {
@@ -24,4 +23,13 @@ public:
 
     const char* PendingText() const;
     int32_t FillLength() const;
+
+private:
+    // Pending lines in the first 2048 bytes; the last line may run into the 256 behind.
+    static constexpr int32_t kBufferBytes = 2048 + 256;
+
+    // This writer numbers its messages apart from the shared counter.
+    MessageCounter messageCounter;
+    char buffer[kBufferBytes];
+    DayFile day;
 };

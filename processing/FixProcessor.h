@@ -5,10 +5,15 @@
 #include "output/TrackWriter.h"
 #include "platform/LocalTimeZone.h"
 #include "platform/TextBoxes.h"
+#include "processing/FixFilter.h"
+#include "processing/FixStatusText.h"
 #include "processing/RouteSelector.h"
 
 // Pairs each RMC with the GGA of its epoch, shows the fix, and hands it on to the
 // jump filter, track pacing and route selection.
+//
+// Each RMC is held back until the next good one arrives, so the GGA of its epoch has
+// come in whether the receiver sends it before or after the RMC.
 class FixProcessor : public SentenceSink {
 public:
     // noDataTicks is the main window's count of ticks without a sentence; every
@@ -17,4 +22,30 @@ public:
                  int32_t& noDataTicks);
 
     void ProcessSentence(const char* sentence) override;
+
+    const wchar_t* StatusText() const { return status_.Text(); }
+    // -1 before the first sentence, then the slot that received the latest GGA.
+    int32_t GgaParity() const { return ggaParity_; }
+    const GpsFix& GgaSlot(int index) const { return ggaSlot_[index & 1]; }
+    const GpsFix& PendingRmc() const { return pendingRmc_; }
+    const FixFilter& Filter() const { return filter_; }
+
+private:
+    void ApplyFirstTimeDefaults();
+    void TakeGga(const char* sentence);
+    void TakeRmc(const char* sentence);
+    void ProcessFix();
+    void PairWithGga();
+    void UpdateLocalStamp();
+
+    LocalTimeZone& zone_;
+    int32_t& noDataTicks_;
+    FixStatusText status_;
+    FixFilter filter_;
+
+    int32_t ggaParity_ = -1;
+    GpsFix ggaSlot_[2] = {};
+    GpsFix pendingRmc_ = {};
+    GpsFix localStamp_ = {};  // local date and time of pendingRmc_, as last converted
+    int32_t minuteKey_ = -1;  // UTC date and minute that localStamp_ was converted for
 };

@@ -1,11 +1,13 @@
 #include "shell/Application.h"
 
-Application::Application(FileSystem& files, Clock& clock, LocalTimeZone& zone, KeepAwake& keepAwake)
+Application::Application(FileSystem& files, Clock& clock, LocalTimeZone& zone, SerialDevice& serial,
+                         KeepAwake& keepAwake)
     : dialog(flags.flushRequested),
       track(files, clock, zone, dialog),
       route(files, clock, zone, dialog, messageCounter),
       selector(route),
       processor(zone, dialog, track, selector, flags.noDataTicks),
       assembler(processor),
-      poller(files, clock, assembler, track, route, dialog),
+      port(serial),
+      poller(files, clock, port, assembler, track, route, dialog),
       window(files, keepAwake, flags, dialog, messageCounter, track, route, poller) {}

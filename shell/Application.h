@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include "input/InputPoller.h"
+#include "input/SerialPort.h"
 #include "nmea/SentenceAssembler.h"
 #include "output/MessageCounter.h"
 #include "output/RouteWriter.h"
@@ -9,6 +10,7 @@
 #include "platform/FileSystem.h"
 #include "platform/KeepAwake.h"
 #include "platform/LocalTimeZone.h"
+#include "platform/SerialDevice.h"
 #include "processing/FixProcessor.h"
 #include "processing/RouteSelector.h"
 #include "shell/MainWindow.h"
@@ -18,7 +20,7 @@
 // static storage; tests build their own.
 class Application {
 public:
-    Application(FileSystem& files, Clock& clock, LocalTimeZone& zone, KeepAwake& keepAwake);
+    Application(FileSystem& files, Clock& clock, LocalTimeZone& zone, SerialDevice& serial, KeepAwake& keepAwake);
 
     TickFlags flags;
     StatusDialog dialog;
@@ -28,6 +30,7 @@ public:
     RouteSelector selector;
     FixProcessor processor;
     SentenceAssembler assembler;
+    SerialPort port;
     InputPoller poller;
     MainWindow window;
 };

@@ -13,6 +13,7 @@
 #include "platform/Utf8.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixKeepAwake.h"
+#include "platform/posix/PosixSerialDevice.h"
 #include "platform/posix/PosixTimeZone.h"
 #include "shell/Application.h"
 #include "shell/ConsoleObserver.h"
@@ -90,7 +91,10 @@ int RunReplay(const CommandLine& line) {
     static ReplayClock clock;
     static PosixTimeZone zone;
     static PosixKeepAwake keepAwake;
-    static Application app(files, clock, zone, keepAwake);
+    static PosixSerialDevice serial("", nullptr);
+    static Application app(files, clock, zone, serial, keepAwake);
+    // A replay reads only its files.
+    app.port.portNumber = SerialPort::kNoPort;
     ConsoleObserver observer(statusLog, false);
     app.dialog.SetObserver(&observer);
     if (place.outFolderGiven) {

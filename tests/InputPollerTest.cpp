@@ -7,6 +7,7 @@
 #include "output/MessageCounter.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeFileSystem.h"
+#include "tests/support/FakeSerialDevice.h"
 #include "tests/support/FixedOffsetZone.h"
 #include "tests/support/RecordingTextBoxes.h"
 
@@ -34,7 +35,9 @@ struct PollerRig {
     SentenceAssembler assembler{sink};
     TrackWriter track{files, clock, zone, boxes};
     RouteWriter route{files, clock, zone, boxes, messages};
-    InputPoller poller{files, clock, assembler, track, route, boxes};
+    FakeSerialDevice serial;
+    SerialPort port{serial};
+    InputPoller poller{files, clock, port, assembler, track, route, boxes};
 
     void Replay(const std::string& bytes) {
         files.AddFile(L"\\r.nmea", bytes);
@@ -96,6 +99,74 @@ TEST(InputPoller, ReadErrorEndsTheReplayLikeTheEnd) {
     EXPECT_FALSE(rig.poller.Replaying());
     EXPECT_EQ(rig.sink.sentences, std::vector<std::string>{"$GPGGA,1*00"});
     EXPECT_EQ(rig.boxes.log, L"File processed\r\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(InputPollerSerial, OpensOnTheFirstTickAndReadsUntilNothingIsWaiting) {
+    PollerRig rig;
+    rig.port.portNumber = 3;
+    rig.serial.Feed("$GPGGA,1*00\r\n$GPG");
+    rig.poller.Poll();
+    EXPECT_EQ(rig.boxes.status, L"COM3 opening...\r\n");
+    EXPECT_EQ(rig.port.PortState, kPortOpen);
+    EXPECT_EQ(rig.sink.sentences, std::vector<std::string>{"$GPGGA,1*00"});
+    rig.serial.Feed("GA,2*00\r\n");
+    rig.poller.Poll();
+    EXPECT_EQ(rig.serial.Calls(FakeSerialDevice::Op::Open), 1) << "an open port is read again, not reopened";
+    EXPECT_EQ(rig.sink.sentences.back(), "$GPGGA,2*00") << "a sentence split across ticks";
+}
+
+TEST(InputPollerSerial, AtMostTenReadsATick) {
+    PollerRig rig;
+    rig.serial.Feed(std::string(20 * 1024, 'x'));
+    rig.poller.Poll();
+    EXPECT_EQ(rig.serial.Calls(FakeSerialDevice::Op::Read), 10);
+}
+
+TEST(InputPollerSerial, OpenFailureIsReportedAndRetriedEveryTick) {
+    PollerRig rig;
+    rig.serial.Fail(FakeSerialDevice::Op::SetLineSettings);
+    rig.poller.Poll();
+    rig.poller.Poll();
+    EXPECT_EQ(rig.boxes.status,
+              L"COM1 opening...\r\nCOM-port open error (4)!\r\nCOM1 opening...\r\nCOM-port open error (4)!\r\n");
+    EXPECT_EQ(rig.port.PortState, kPortClosed);
+    EXPECT_FALSE(rig.serial.IsOpen());
+}
+
+TEST(InputPollerSerial, ReadErrorClosesThePortAndTheNextTickReopensIt) {
+    PollerRig rig;
+    rig.poller.Poll();
+    rig.serial.InjectReadError();
+    rig.poller.Poll();
+    EXPECT_EQ(rig.port.PortState, kPortClosed);
+    EXPECT_FALSE(rig.serial.IsOpen());
+    EXPECT_EQ(rig.boxes.status, L"COM1 opening...\r\nCOM-port read error!\r\n");
+    rig.poller.Poll();
+    EXPECT_EQ(rig.port.PortState, kPortOpen);
+    EXPECT_EQ(rig.serial.Calls(FakeSerialDevice::Op::Open), 2);
+}
+
+TEST(InputPollerSerial, NoPortMeansNothingAndAReplayLeavesTheOpenPortAlone) {
+    PollerRig none;
+    none.port.portNumber = SerialPort::kNoPort;
+    none.poller.Poll();
+    EXPECT_EQ(none.serial.Calls(FakeSerialDevice::Op::Open), 0);
+    EXPECT_TRUE(none.boxes.status.empty());
+
+    PollerRig rig;
+    rig.poller.Poll();
+    rig.Replay("$GPGGA,r*00\r\n");
+    rig.serial.Feed("$GPGGA,s*00\r\n");
+    rig.poller.Poll();
+    EXPECT_EQ(rig.sink.sentences, std::vector<std::string>{"$GPGGA,r*00"});
+    EXPECT_EQ(rig.port.PortState, kPortOpen);
+    rig.poller.Poll();
+    EXPECT_EQ(rig.sink.sentences.back(), "$GPGGA,s*00");
+    EXPECT_EQ(rig.serial.Calls(FakeSerialDevice::Op::Open), 1);
 }
 
 }  // namespace

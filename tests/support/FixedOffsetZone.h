@@ -7,6 +7,7 @@ public:
     explicit FixedOffsetZone(int minutesEast = 0) : minutesEast(minutesEast) {}
 
     bool FileTimeToLocalFileTime(FileTime utc, FileTime* local) override {
+        ++calls;
         if (fail) return false;
         *local = utc + static_cast<FileTime>(static_cast<int64_t>(minutesEast) * 600000000LL);
         return true;
@@ -14,4 +15,5 @@ public:
 
     int minutesEast;
     bool fail = false;
+    int calls = 0;  // conversions asked for, failed ones included
 };

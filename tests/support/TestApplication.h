@@ -3,6 +3,7 @@
 #include "shell/Application.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeFileSystem.h"
+#include "tests/support/FakeSerialDevice.h"
 #include "tests/support/FixedOffsetZone.h"
 
 // Counts the idle-timer resets the tick makes.
@@ -20,6 +21,7 @@ struct TestApplication {
     FakeFileSystem files;
     FakeClock clock;
     FixedOffsetZone zone;
+    FakeSerialDevice serial;
     CountingKeepAwake keepAwake;
-    Application app{files, clock, zone, keepAwake};
+    Application app{files, clock, zone, serial, keepAwake};
 };

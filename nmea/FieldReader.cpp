@@ -1,0 +1,105 @@
+#include "nmea/FieldReader.h"
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace nmea {
+
+namespace {
+// The double nearest 1/60; a multiplication, not a division, decides the last decimal.
+constexpr double kOneSixtieth = 0.016666666666666666;
+}  // namespace
+
+bool IsScanfSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool HasPrefix(const char* sentence, const char* prefix) {
+    // strncmp stops at the sentence's NUL, so a short sentence is never overread.
+    return std::strncmp(sentence, prefix, std::strlen(prefix)) == 0;
+}
+
+const char* SkipBytes(const char* p, int count) {
+    for (; count > 0 && *p != '\0'; --count) {
+        ++p;
+    }
+    return p;
+}
+
+const char* FindComma(const char* p) {
+    for (;; ++p) {
+        if (*p == ',') {
+            return p;
+        }
+        const unsigned char byte = static_cast<unsigned char>(*p);
+        if (byte < 32 || byte >= 128) {
+            return nullptr;
+        }
+    }
+}
+
+int ReadWidthInt(const char* p, int width) {
+    // Hand-rolled for replay throughput, with sscanf's result.
+    // Leading whitespace does not count towards the width; the sign does.
+    while (IsScanfSpace(*p)) {
+        ++p;
+    }
+    bool negative = false;
+    int used = 0;
+    if (*p == '+' || *p == '-') {
+        negative = *p == '-';
+        ++p;
+        ++used;
+    }
+    int value = 0;
+    bool anyDigit = false;
+    for (; used < width && *p >= '0' && *p <= '9'; ++used, ++p) {
+        value = value * 10 + (*p - '0');
+        anyDigit = true;
+    }
+    if (!anyDigit) {
+        return 0;
+    }
+    return negative ? -value : value;
+}
+
+double ReadDouble(const char* p) {
+    // strtod is atof with defined results on overflow.
+    return std::strtod(p, nullptr);
+}
+
+int32_t ReadInt(const char* p) {
+    const long value = std::strtol(p, nullptr, 10);
+    if (value > INT32_MAX) {
+        return INT32_MAX;
+    }
+    if (value < INT32_MIN) {
+        return INT32_MIN;
+    }
+    return static_cast<int32_t>(value);
+}
+
+double ReadDegrees(const char* field, int degreeDigits, const char*& minutesField) {
+    const int degrees = ReadWidthInt(field, degreeDigits);
+    minutesField = SkipBytes(field, degreeDigits);
+    return ReadDouble(minutesField) * kOneSixtieth + static_cast<double>(degrees);
+}
+
+const char* ReadUtcTime(const char* sentence, GpsFix& fix, double& timeOfDay) {
+    const char* hourField = SkipBytes(sentence, 7);
+    const char* minuteField = SkipBytes(hourField, 2);
+    const char* secondsField = SkipBytes(minuteField, 2);
+    const int hour = ReadWidthInt(hourField, 2);
+    const int minute = ReadWidthInt(minuteField, 2);
+    fix.hour = static_cast<uint8_t>(hour);
+    fix.minute = static_cast<uint8_t>(minute);
+    fix.seconds = ReadDouble(secondsField);
+    // A signed "-1" becomes 4294967295 here: garbage in, but never undefined.
+    timeOfDay = static_cast<double>(static_cast<uint32_t>(minute)) * 60.0 +
+                static_cast<double>(static_cast<uint32_t>(hour)) * 3600.0;
+    timeOfDay = timeOfDay + fix.seconds;
+    return secondsField;
+}
+
+}  // namespace nmea

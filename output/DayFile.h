@@ -1,0 +1,103 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include "nmea/GpsFix.h"
+#include "output/MessageCounter.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/LocalTimeZone.h"
+#include "platform/TextBoxes.h"
+
+// Wide characters of an output folder, terminator included.
+constexpr int kFolderChars = 265;
+// Wide characters of a day file's full name, terminator included.
+constexpr int kFilePathChars = 285;
+// Wide characters of one log message, terminator included.
+constexpr int kMessageChars = 64;
+
+// Result codes of a flush.
+constexpr int kFlushCreateFolderFailed = 2;
+constexpr int kFlushOpenFailed = 3;
+constexpr int kFlushHeaderFailed = 4;
+constexpr int kFlushSeekFailed = 5;
+constexpr int kFlushWriteFailed = 6;
+
+// What the track and route writers share: pending lines of one local day in a buffer
+// the writer owns, the file of that day in the output folder, the flush that appends
+// the lines to it, and the numbered messages about failures. The writer adds the
+// line format and the header.
+class DayFile {
+public:
+    // Formats the file's header for its local date (two-digit year) into out.
+    using HeaderFormat = void (*)(char* out, size_t room, int fileDay, int fileMonth, int fileYear);
+
+    struct Kind {
+        const wchar_t* pathFormat;  // "%ls\%04d-%02d-%02d.<ext>": folder, year, month, day
+        int32_t fullLength;         // a line arriving at this fill flushes the buffer first
+        uint32_t flushPeriodMs;     // a line arriving later than this after a write flushes
+        HeaderFormat header;
+    };
+
+    DayFile(FileSystem& files, Clock& clock, LocalTimeZone& zone, TextBoxes& boxes,
+            MessageCounter& messages, char* buffer, int32_t bufferBytes, const Kind& kind);
+
+    // Before a line: flushes a full buffer, then follows the fix's UTC minute and local
+    // day, flushing the old day's lines into the old day's file on a change. Returns the
+    // ORed flush results; *dayStarted (when asked for) tells whether the fix opened a
+    // new day, in which case the buffer is empty.
+    int BeginLine(const GpsFix& fix, bool* dayStarted = nullptr);
+    // The OleDate stamp of the fix, which BeginLine has seen.
+    double Stamp(const GpsFix& fix) const;
+    // Appends one line formatted at the end of the pending text. A line that does not fit
+    // whole is refused: false, and the buffer stays as it was.
+    bool AppendLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // After a line: the flush that falls due when the last write is too long ago.
+    int FlushIfDue();
+
+    int Flush();
+    void Reset();
+    bool SetFolder(const wchar_t* folder);
+    void GetFolder(wchar_t* out) const;
+
+    // Builds filePath of the current day and returns it.
+    const wchar_t* BuildPath();
+    // Takes lastError right after a failed call, closes the file when one is open, and
+    // reports the message with it.
+    void ReportFailure(const wchar_t* format, FileHandle file);
+    // A numbered message in the log box; a second "%u" in format shows lastError.
+    void Report(const wchar_t* format);
+
+    FileSystem& Files() { return files; }
+    int32_t FillLength() const { return fillLength; }
+    int FileDay() const { return fileDay; }
+
+private:
+    int AppendToFile();
+    bool WriteAll(FileHandle file, const char* data, uint32_t length);
+    int Fail(int code, const wchar_t* format, FileHandle file);
+
+    FileSystem& files;
+    Clock& clock;
+    LocalTimeZone& zone;
+    TextBoxes& boxes;
+    MessageCounter& messages;
+    char* const buffer;
+    const int32_t bufferBytes;
+    const Kind kind;
+
+    int32_t fillLength = 0;
+    int32_t minuteKey = -1;
+    int32_t dateKey = -1;
+    int fileDay = 0;
+    int fileMonth = 0;
+    int fileYear = 0;
+    double minuteOleDate = 0.0;
+    uint32_t lastFlushTick = 0;
+    wchar_t folder[kFolderChars] = L"\\Kestrave";
+    wchar_t filePath[kFilePathChars] = {};
+    wchar_t messageText[kMessageChars] = {};
+    uint32_t lastError = 0;
+    // The header gets a buffer of its own: pending lines may already reach into the
+    // scratch room behind the writer's buffer, where formatting it would clobber them.
+    char headerText[160] = {};
+};
