@@ -1,7 +1,7 @@
 #include "shell/Application.h"
 
 Application::Application(FileSystem& files, Clock& clock, LocalTimeZone& zone, SerialDevice& serial,
-                         KeepAwake& keepAwake)
+                         SettingsStore& store, KeepAwake& keepAwake)
     : dialog(flags.flushRequested),
       track(files, clock, zone, dialog),
       route(files, clock, zone, dialog, messageCounter),
@@ -10,4 +10,5 @@ Application::Application(FileSystem& files, Clock& clock, LocalTimeZone& zone, S
       assembler(processor),
       port(serial),
       poller(files, clock, port, assembler, track, route, dialog),
-      window(files, keepAwake, flags, dialog, messageCounter, track, route, poller) {}
+      settings(store, port.portNumber, port.portSpeed, track, route),
+      window(files, keepAwake, flags, dialog, messageCounter, track, route, poller, port, settings) {}

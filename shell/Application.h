@@ -11,16 +11,19 @@
 #include "platform/KeepAwake.h"
 #include "platform/LocalTimeZone.h"
 #include "platform/SerialDevice.h"
+#include "platform/SettingsStore.h"
 #include "processing/FixProcessor.h"
 #include "processing/RouteSelector.h"
 #include "shell/MainWindow.h"
+#include "shell/Settings.h"
 #include "shell/StatusDialog.h"
 
 // Owns one of each subsystem and wires them together. The program keeps it in
 // static storage; tests build their own.
 class Application {
 public:
-    Application(FileSystem& files, Clock& clock, LocalTimeZone& zone, SerialDevice& serial, KeepAwake& keepAwake);
+    Application(FileSystem& files, Clock& clock, LocalTimeZone& zone, SerialDevice& serial, SettingsStore& store,
+                KeepAwake& keepAwake);
 
     TickFlags flags;
     StatusDialog dialog;
@@ -32,5 +35,6 @@ public:
     SentenceAssembler assembler;
     SerialPort port;
     InputPoller poller;
+    Settings settings;
     MainWindow window;
 };

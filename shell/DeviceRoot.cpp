@@ -1,6 +1,7 @@
 #include "shell/DeviceRoot.h"
 
-#include <pwd.h>
+#include "platform/posix/ConfigDir.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,13 +14,6 @@ namespace {
 bool IsFolder(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-std::string HomeFolder() {
-    const char* home = getenv("HOME");
-    if (home != nullptr && home[0] != '\0') return home;
-    const passwd* user = getpwuid(getuid());
-    return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "";
 }
 
 }  // namespace

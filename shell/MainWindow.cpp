@@ -2,9 +2,11 @@
 
 #include <cwchar>
 
+#include "shell/resources/Resources.h"
+
 MainWindow::MainWindow(FileSystem& files, KeepAwake& keepAwake, TickFlags& flags, TextBoxes& boxes,
                        MessageCounter& messageCounter, TrackWriter& track, RouteWriter& route,
-                       InputPoller& poller)
+                       InputPoller& poller, SerialPort& port, Settings& settings)
     : files_(files),
       keepAwake_(keepAwake),
       flags_(flags),
@@ -12,10 +14,28 @@ MainWindow::MainWindow(FileSystem& files, KeepAwake& keepAwake, TickFlags& flags
       messageCounter_(messageCounter),
       track_(track),
       route_(route),
-      poller_(poller) {}
+      poller_(poller),
+      port_(port),
+      settings_(settings) {}
+
+void MainWindow::Create() { settings_.LoadPort(); }
+
+bool MainWindow::Activate() {
+    if (startupState_ != NotStarted) return false;
+    startupState_ = TimerStarted;
+    return true;
+}
 
 void MainWindow::Tick() {
     if (closing_) return;
+    if (startupState_ == TimerStarted) {
+        // Running first, so that ticks arriving while the folder dialog is open are regular ones.
+        startupState_ = Running;
+        if (settings_.LoadOutputDir() != Settings::kOutputDirLoaded && frontEnd_ != nullptr) {
+            frontEnd_->ShowFolderDialog();
+        }
+        return;
+    }
     if (tickCount_ % kIdleResetEveryTicks == 0) keepAwake_.ResetIdleTimer();
     ++tickCount_;
     if (flags_.flushRequested) {
@@ -47,10 +67,75 @@ bool MainWindow::OpenNmeaFile(const wchar_t* path) {
     return true;
 }
 
+void MainWindow::HandleCommand(int command) {
+    if (command >= kCommandPortNone && command <= kCommandPortLast) {
+        port_.SelectPort(command == kCommandPortNone ? SerialPort::kNoPort : command - kCommandPortFirst);
+        return;
+    }
+    if (command >= kCommandSpeedFirst && command <= kCommandSpeedLast) {
+        port_.SelectSpeed(kMenuSpeeds[command - kCommandSpeedFirst]);
+        return;
+    }
+    switch (command) {
+        case kCommandCloseNow:
+            Teardown();
+            if (frontEnd_ != nullptr) frontEnd_->Quit();
+            break;
+        case kCommandAbout:
+            if (frontEnd_ != nullptr) frontEnd_->ShowAbout();
+            break;
+        case kCommandExit:
+            Exit();
+            break;
+        case kCommandReadNmeaFile:
+            ReadNmeaFile();
+            break;
+        case kCommandSelectOutputFolder:
+            if (frontEnd_ != nullptr) frontEnd_->ShowFolderDialog();
+            break;
+        default:
+            break;
+    }
+}
+
+// The port choice is stored before the question, so it is kept even on No.
+void MainWindow::Exit() {
+    settings_.SavePort();
+    if (frontEnd_ == nullptr || !frontEnd_->AskYesNo(kExitQuestion, kExitCaption)) return;
+    Teardown();
+    frontEnd_->Quit();
+}
+
+void MainWindow::ReadNmeaFile() {
+    wchar_t path[kNmeaPathChars] = {};
+    if (frontEnd_ == nullptr || !frontEnd_->ChooseNmeaFile(path, kNmeaPathChars)) return;
+    OpenNmeaFile(path);
+}
+
+int MainWindow::MarkedPortCommand() const {
+    if (port_.portNumber == SerialPort::kNoPort) return kCommandPortNone;
+    if (port_.portNumber >= 0 && port_.portNumber <= kCommandPortLast - kCommandPortFirst) {
+        return kCommandPortFirst + port_.portNumber;
+    }
+    return 0;
+}
+
+int MainWindow::MarkedSpeedCommand() const {
+    for (int i = 0; i < kMenuSpeedCount; ++i) {
+        if (kMenuSpeeds[i] == port_.portSpeed) return kCommandSpeedFirst + i;
+    }
+    return 0;
+}
+
 void MainWindow::Teardown() {
+    if (closing_) return;
     closing_ = 1;
     flags_.flushRequested = 0;
     track_.Flush();
     route_.Flush();
+    if (port_.PortState != kPortClosed) {
+        port_.Close();
+        port_.PortState = kPortClosed;
+    }
     poller_.CloseReplay();
 }

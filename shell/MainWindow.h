@@ -1,12 +1,15 @@
 #pragma once
 #include <cstdint>
 #include "input/InputPoller.h"
+#include "input/SerialPort.h"
 #include "output/MessageCounter.h"
 #include "output/RouteWriter.h"
 #include "output/TrackWriter.h"
 #include "platform/FileSystem.h"
 #include "platform/KeepAwake.h"
 #include "platform/TextBoxes.h"
+#include "shell/FrontEnd.h"
+#include "shell/Settings.h"
 
 // The few flags the tick owns and the layers below touch.
 struct TickFlags {
@@ -18,24 +21,47 @@ struct TickFlags {
 // Front-ends only draw its state and turn keys or clicks into its commands.
 class MainWindow {
 public:
+    enum StartupState : int32_t { NotStarted = 0, TimerStarted = 1, Running = 2 };
+
     static constexpr int kNoDataAfterTicks = 5;
     static constexpr uint32_t kIdleResetEveryTicks = 128;
+    static constexpr int kNmeaPathChars = 80;
 
     MainWindow(FileSystem& files, KeepAwake& keepAwake, TickFlags& flags, TextBoxes& boxes,
-               MessageCounter& messageCounter, TrackWriter& track, RouteWriter& route, InputPoller& poller);
+               MessageCounter& messageCounter, TrackWriter& track, RouteWriter& route, InputPoller& poller,
+               SerialPort& port, Settings& settings);
 
-    // One regular tick: keep the device awake, flush on request, poll the input,
-    // and say "No data" after more than five ticks without a sentence.
+    // The face that shows dialogs; none for a program without a screen.
+    void SetFrontEnd(FrontEnd* frontEnd) { frontEnd_ = frontEnd; }
+
+    // Window creation, once the status dialog exists: the port settings are loaded.
+    void Create();
+    // True on the first activation only: start the one-second timer then.
+    bool Activate();
+    // The first tick loads the output folder (and asks for one when none is stored);
+    // every later one keeps the device awake, flushes on request, polls the input,
+    // and says "No data" after more than five ticks without a sentence.
     void Tick();
+    // The menu, the accelerators and the Tools button.
+    void HandleCommand(int command);
     // Opens a file for replay; true when it opened. The path goes to the log box first.
     bool OpenNmeaFile(const wchar_t* path);
-    // Flushes both writers and closes the input; ticks are ignored afterwards.
+    // Flushes both writers and closes the port and the input; ticks are ignored afterwards.
     void Teardown();
 
+    // The items the radio marks of the port and speed sub-menus sit on; 0 where none
+    // matches (a port or speed loaded from the settings that the menu does not offer).
+    int MarkedPortCommand() const;
+    int MarkedSpeedCommand() const;
+
+    StartupState State() const { return startupState_; }
     bool Closing() const { return closing_ != 0; }
     uint32_t TickCount() const { return tickCount_; }
 
 private:
+    void ReadNmeaFile();
+    void Exit();
+
     FileSystem& files_;
     KeepAwake& keepAwake_;
     TickFlags& flags_;
@@ -44,6 +70,10 @@ private:
     TrackWriter& track_;
     RouteWriter& route_;
     InputPoller& poller_;
+    SerialPort& port_;
+    Settings& settings_;
+    FrontEnd* frontEnd_ = nullptr;
+    StartupState startupState_ = NotStarted;
     uint32_t tickCount_ = 0;
     int32_t closing_ = 0;
 };

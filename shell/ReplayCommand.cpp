@@ -11,13 +11,8 @@
 #include <string>
 
 #include "platform/Utf8.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "platform/posix/PosixKeepAwake.h"
-#include "platform/posix/PosixSerialDevice.h"
-#include "platform/posix/PosixTimeZone.h"
-#include "shell/Application.h"
 #include "shell/ConsoleObserver.h"
-#include "shell/DeviceRoot.h"
+#include "shell/HostApplication.h"
 #include "shell/ReplayClock.h"
 
 namespace {
@@ -72,8 +67,7 @@ private:
 
 int RunReplay(const CommandLine& line) {
     std::string error;
-    DeviceRoot place;
-    if (!CheckFiles(line, error) || !ResolveDeviceRoot(line, place, error)) {
+    if (!CheckFiles(line, error)) {
         fprintf(stderr, "kestrave: %s\n", error.c_str());
         return 2;
     }
@@ -86,21 +80,18 @@ int RunReplay(const CommandLine& line) {
             return 2;
         }
     }
-
-    static PosixFileSystem files(place.root.c_str());
     static ReplayClock clock;
-    static PosixTimeZone zone;
-    static PosixKeepAwake keepAwake;
-    static PosixSerialDevice serial("", nullptr);
-    static Application app(files, clock, zone, serial, keepAwake);
-    // A replay reads only its files.
-    app.port.portNumber = SerialPort::kNoPort;
+    if (!HostApplication::Start(line, clock, error)) {
+        fprintf(stderr, "kestrave: %s\n", error.c_str());
+        return 2;
+    }
+    Application& app = HostApplication::App();
     ConsoleObserver observer(statusLog, false);
     app.dialog.SetObserver(&observer);
-    if (place.outFolderGiven) {
-        app.track.SetFolder(kRootFolder);
-        app.route.SetFolder(kRootFolder);
-    }
+    // A replay reads only its files, into the stored output folder unless --out says otherwise.
+    app.port.portNumber = SerialPort::kNoPort;
+    app.settings.LoadOutputDir();
+    HostApplication::ApplyCommandLine(line);
 
     for (const std::string& file : line.files) {
         char absolute[PATH_MAX];
@@ -118,11 +109,6 @@ int RunReplay(const CommandLine& line) {
     }
     app.window.Teardown();
     if (statusLog != nullptr) fclose(statusLog);
-
-    wchar_t folder[kFolderChars];
-    app.track.GetFolder(folder);
-    char host[PosixFileSystem::kHostPathBytes];
-    files.HostPath(folder, host, sizeof host);
-    printf("Day files (.plt track, .rte route) are in %s\n", host);
+    printf("Day files (.plt track, .rte route) are in %s\n", HostApplication::OutputFolder().c_str());
     return observer.SawFileError() ? 1 : 0;
 }

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "shell/CommandLine.h"
+#include "shell/LogCommand.h"
 #include "shell/ReplayCommand.h"
 #include "shell/SimulateCommand.h"
 
@@ -19,6 +20,8 @@ int main(int argc, char** argv) {
         case CommandLine::Mode::Version:
             printf("kestrave %s\n", KESTRAVE_VERSION);
             return 0;
+        case CommandLine::Mode::Log:
+            return RunLog(line);
         case CommandLine::Mode::Replay:
             return RunReplay(line);
         case CommandLine::Mode::Simulate:

@@ -166,7 +166,9 @@ void RegistryFile::Load() {
     int error = ReadWholeFile(path_, &text);
     int line = 0;
     std::string problem;
-    if (error == ENOENT) {
+    // ENOTDIR: a plain file stands where a folder of the path should; so there is no
+    // settings file either, and the save will say what is in the way.
+    if (error == ENOENT || error == ENOTDIR) {
         lastWarning_.clear();
         return;
     }

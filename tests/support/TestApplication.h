@@ -4,6 +4,7 @@
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeFileSystem.h"
 #include "tests/support/FakeSerialDevice.h"
+#include "tests/support/FakeSettingsStore.h"
 #include "tests/support/FixedOffsetZone.h"
 
 // Counts the idle-timer resets the tick makes.
@@ -22,6 +23,7 @@ struct TestApplication {
     FakeClock clock;
     FixedOffsetZone zone;
     FakeSerialDevice serial;
+    FakeSettingsStore settings;
     CountingKeepAwake keepAwake;
-    Application app{files, clock, zone, serial, keepAwake};
+    Application app{files, clock, zone, serial, settings, keepAwake};
 };

@@ -1,0 +1,61 @@
+#include "shell/HostApplication.h"
+
+#include <cstdio>
+#include <new>
+
+#include "platform/posix/ConfigDir.h"
+#include "platform/posix/PosixKeepAwake.h"
+#include "platform/posix/PosixSerialDevice.h"
+#include "platform/posix/PosixTimeZone.h"
+#include "platform/posix/RegistryFile.h"
+#include "shell/DeviceRoot.h"
+
+namespace {
+
+void PrintWarning(const std::string& text) { fprintf(stderr, "kestrave: warning: %s\n", text.c_str()); }
+
+// Built in place once the command line is known; static storage, never freed.
+alignas(PosixFileSystem) unsigned char filesSpace[sizeof(PosixFileSystem)];
+alignas(PosixSerialDevice) unsigned char serialSpace[sizeof(PosixSerialDevice)];
+alignas(RegistryFile) unsigned char storeSpace[sizeof(RegistryFile)];
+alignas(Application) unsigned char appSpace[sizeof(Application)];
+PosixFileSystem* files = nullptr;
+Application* app = nullptr;
+bool outFolderGiven = false;
+
+}  // namespace
+
+bool HostApplication::Start(const CommandLine& line, Clock& clock, std::string& error) {
+    DeviceRoot place;
+    if (!ResolveDeviceRoot(line, place, error)) return false;
+    outFolderGiven = place.outFolderGiven;
+    std::string configDir = line.configDir.empty() ? DefaultConfigDir() : line.configDir;
+    static PosixTimeZone zone;
+    static PosixKeepAwake keepAwake;
+    files = new (filesSpace) PosixFileSystem(place.root.c_str());
+    auto* serial = new (serialSpace)
+        PosixSerialDevice(configDir.c_str(), line.device.empty() ? nullptr : line.device.c_str());
+    auto* store = new (storeSpace) RegistryFile(configDir, PrintWarning);
+    app = new (appSpace) Application(*files, clock, zone, *serial, *store, keepAwake);
+    return true;
+}
+
+Application& HostApplication::App() { return *app; }
+
+PosixFileSystem& HostApplication::Files() { return *files; }
+
+void HostApplication::ApplyCommandLine(const CommandLine& line) {
+    if (outFolderGiven) {
+        app->track.SetFolder(kRootFolder);
+        app->route.SetFolder(kRootFolder);
+    }
+    if (line.speed > 0) app->port.portSpeed = static_cast<int32_t>(line.speed);
+}
+
+std::string HostApplication::OutputFolder() {
+    wchar_t folder[kFolderChars];
+    app->track.GetFolder(folder);
+    char host[PosixFileSystem::kHostPathBytes];
+    files->HostPath(folder, host, sizeof host);
+    return host;
+}
