@@ -1,6 +1,5 @@
 #include "output/RouteWriter.h"
 
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>

@@ -11,4 +11,5 @@ Application::Application(FileSystem& files, Clock& clock, LocalTimeZone& zone, S
       port(serial),
       poller(files, clock, port, assembler, track, route, dialog),
       settings(store, port.portNumber, port.portSpeed, track, route),
+      folderDialog(files, track, route, settings),
       window(files, keepAwake, flags, dialog, messageCounter, track, route, poller, port, settings) {}

@@ -14,6 +14,7 @@
 #include "platform/SettingsStore.h"
 #include "processing/FixProcessor.h"
 #include "processing/RouteSelector.h"
+#include "shell/FolderDialog.h"
 #include "shell/MainWindow.h"
 #include "shell/Settings.h"
 #include "shell/StatusDialog.h"
@@ -36,5 +37,6 @@ public:
     SerialPort port;
     InputPoller poller;
     Settings settings;
+    FolderDialog folderDialog;
     MainWindow window;
 };

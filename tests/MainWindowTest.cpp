@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "nmea/GpsFix.h"
 #include "tests/support/ExampleFix.h"
@@ -87,6 +89,124 @@ TEST_F(MainWindowTest, TeardownFlushesBothWritersClosesTheReplayAndStopsTicks) {
     uint32_t ticks = app.window.TickCount();
     app.window.Tick();
     EXPECT_EQ(app.window.TickCount(), ticks);
+}
+
+}  // namespace
+
+namespace {
+
+// Answers the window's questions as told and records what it was asked to show.
+struct ScriptedFrontEnd : FrontEnd {
+    void ShowAbout() override { shown.push_back(L"about"); }
+    bool AskYesNo(const wchar_t* question, const wchar_t* caption) override {
+        shown.push_back(std::wstring(caption) + L": " + question);
+        return answerYes;
+    }
+    bool ChooseNmeaFile(wchar_t* path, int chars) override {
+        if (chosen.empty()) return false;
+        wcsncpy(path, chosen.c_str(), static_cast<size_t>(chars - 1));
+        return true;
+    }
+    void ShowFolderDialog() override { shown.push_back(L"folders"); }
+    void Quit() override { quit = true; }
+
+    bool answerYes = false;
+    std::wstring chosen;
+    std::vector<std::wstring> shown;
+    bool quit = false;
+};
+
+class WindowCommandsTest : public MainWindowTest {
+protected:
+    void SetUp() override { app.window.SetFrontEnd(&face); }
+    ScriptedFrontEnd face;
+};
+
+TEST_F(WindowCommandsTest, StartUpLoadsPortThenTheFirstTickLoadsTheFolderOrAsksForOne) {
+    rig->settings.PutDword(L"PortNumber", 3);
+    rig->settings.PutDword(L"PortSpeed", 9600);
+    app.window.Create();
+    EXPECT_EQ(app.port.portNumber, 3);
+    EXPECT_EQ(app.port.portSpeed, 9600);
+    EXPECT_TRUE(app.window.Activate());
+    EXPECT_FALSE(app.window.Activate()) << "the timer starts once however often the window is activated";
+    app.window.Tick();
+    EXPECT_EQ(app.window.State(), MainWindow::Running);
+    EXPECT_EQ(face.shown, std::vector<std::wstring>{L"folders"}) << "no folder stored";
+    EXPECT_EQ(app.window.TickCount(), 0u) << "the first tick does nothing else";
+    EXPECT_EQ(rig->serial.Calls(FakeSerialDevice::Op::Open), 0);
+    app.window.Tick();
+    EXPECT_EQ(rig->serial.Calls(FakeSerialDevice::Op::Open), 1);
+}
+
+TEST_F(WindowCommandsTest, AStoredFolderGoesToBothWritersWithoutADialog) {
+    rig->settings.PutString(L"OutputDir", L"\\Storage Card\\GPS");
+    app.window.Activate();
+    app.window.Tick();
+    EXPECT_TRUE(face.shown.empty());
+    wchar_t folder[kFolderChars];
+    app.track.GetFolder(folder);
+    EXPECT_EQ(std::wstring(folder), L"\\Storage Card\\GPS");
+}
+
+TEST_F(WindowCommandsTest, ExitSavesThePortFirstAndGoesOnOnlyOnYes) {
+    app.window.HandleCommand(40014);  // COM3
+    app.window.HandleCommand(40028);  // 9600
+    app.window.HandleCommand(40004);
+    EXPECT_EQ(face.shown, std::vector<std::wstring>{L"Exit: Are you sure?"});
+    EXPECT_EQ(rig->settings.Dword(L"PortNumber"), 3u);
+    EXPECT_EQ(rig->settings.Dword(L"PortSpeed"), 9600u);
+    EXPECT_FALSE(app.window.Closing()) << "No keeps it running";
+    EXPECT_FALSE(face.quit);
+
+    face.answerYes = true;
+    app.track.AddPoint(ExampleFix());
+    app.window.HandleCommand(40004);
+    EXPECT_TRUE(app.window.Closing());
+    EXPECT_TRUE(face.quit);
+    EXPECT_TRUE(rig->files.HasFile(L"\\Kestrave\\2009-03-25.plt")) << "the teardown flushed";
+}
+
+TEST_F(WindowCommandsTest, CtrlQClosesAtOnceWithoutSavingOrAsking) {
+    app.window.HandleCommand(40011);
+    app.window.HandleCommand(1);
+    EXPECT_TRUE(face.shown.empty());
+    EXPECT_TRUE(rig->settings.values.empty());
+    EXPECT_TRUE(app.window.Closing());
+    EXPECT_TRUE(face.quit);
+}
+
+TEST_F(WindowCommandsTest, PortAndSpeedItemsSelectAndMarkTheChoice) {
+    app.window.Tick();
+    EXPECT_TRUE(rig->serial.IsOpen());
+    app.window.HandleCommand(40026);  // COM15 closes the open port at once
+    EXPECT_FALSE(rig->serial.IsOpen());
+    EXPECT_EQ(app.port.portNumber, 15);
+    EXPECT_EQ(app.window.MarkedPortCommand(), 40026);
+    app.window.HandleCommand(40010);
+    EXPECT_EQ(app.port.portNumber, -1);
+    EXPECT_EQ(app.window.MarkedPortCommand(), 40010);
+    app.window.HandleCommand(40032);
+    EXPECT_EQ(app.port.portSpeed, 115200);
+    EXPECT_EQ(app.window.MarkedSpeedCommand(), 40032);
+
+    app.port.portNumber = 20;  // as a settings file may hold
+    app.port.portSpeed = 1200;
+    EXPECT_EQ(app.window.MarkedPortCommand(), 0);
+    EXPECT_EQ(app.window.MarkedSpeedCommand(), 0);
+}
+
+TEST_F(WindowCommandsTest, AboutFolderAndReadNmeaFileGoThroughTheFace) {
+    app.window.HandleCommand(40003);
+    app.window.HandleCommand(40007);
+    app.window.HandleCommand(40006);  // cancelled: nothing happens
+    EXPECT_EQ(face.shown, (std::vector<std::wstring>{L"about", L"folders"}));
+    EXPECT_TRUE(LogText(app).empty());
+    rig->files.AddFile(L"\\drive.nmea", "");
+    face.chosen = L"\\drive.nmea";
+    app.window.HandleCommand(40006);
+    EXPECT_TRUE(app.poller.Replaying());
+    EXPECT_EQ(LogText(app), L"\\drive.nmea\r\n");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/posix/PosixFileSystem.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -70,6 +71,29 @@ bool PosixFileSystem::FolderExists(const wchar_t* path) {
     struct stat info {};
     if (stat(host, &info) != 0) return Fail();
     return S_ISDIR(info.st_mode);
+}
+
+bool PosixFileSystem::ListFolders(const wchar_t* path, FolderVisitor& visitor) {
+    char host[kHostPathBytes];
+    if (!HostPath(path[0] == L'\0' ? L"\\" : path, host, sizeof host)) return false;
+    DIR* folder = opendir(host);
+    if (folder == nullptr) return Fail();
+    while (const dirent* entry = readdir(folder)) {
+        if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0) continue;
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            // A link to a folder is a folder to the user; stat follows it.
+            char child[kHostPathBytes];
+            struct stat info {};
+            isFolder = snprintf(child, sizeof child, "%s/%s", host, entry->d_name) < static_cast<int>(sizeof child) &&
+                       stat(child, &info) == 0 && S_ISDIR(info.st_mode);
+        }
+        if (!isFolder) continue;
+        wchar_t name[256];
+        if (Utf8ToWide(entry->d_name, name, 256)) visitor.OnFolder(name);
+    }
+    closedir(folder);
+    return true;
 }
 
 bool PosixFileSystem::CreateFolder(const wchar_t* path) {

@@ -39,8 +39,11 @@ int FakeFileSystem::Calls(Op op) const {
 
 bool FakeFileSystem::FolderExists(const wchar_t* path) { return HasFolder(path); }
 
-bool FakeFileSystem::CreateFolder(const wchar_t* path) {
+bool FakeFileSystem::CreateFolder(const wchar_t* name) {
     if (Trips(Op::CreateFolder)) return false;
+    // A trailing backslash names the folder itself, as on the handheld.
+    std::wstring path = name;
+    while (path.size() > 1 && path.back() == L'\\') path.pop_back();
     if (HasFolder(path) || HasFile(path)) return Fail(kAlreadyExists);
     if (!ParentExists(path)) return Fail(kPathNotFound);
     folders_.insert(path);
@@ -147,4 +150,14 @@ FileHandle FakeFileSystem::Open(const std::wstring& path, bool writable) {
 FakeFileSystem::OpenFile* FakeFileSystem::Find(FileHandle file) {
     auto it = handles_.find(file);
     return it == handles_.end() ? nullptr : &it->second;
+}
+
+bool FakeFileSystem::ListFolders(const wchar_t* path, FolderVisitor& visitor) {
+    std::wstring parent = path;
+    if (!parent.empty() && !HasFolder(parent)) return Fail(kPathNotFound);
+    for (const std::wstring& folder : folders_) {
+        size_t cut = folder.find_last_of(L'\\');
+        if (cut != std::wstring::npos && folder.substr(0, cut) == parent) visitor.OnFolder(folder.c_str() + cut + 1);
+    }
+    return true;
 }

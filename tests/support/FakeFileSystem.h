@@ -31,6 +31,7 @@ public:
     uint32_t readLimit = kNoReadLimit;
 
     bool FolderExists(const wchar_t* path) override;
+    bool ListFolders(const wchar_t* path, FolderVisitor& visitor) override;
     bool CreateFolder(const wchar_t* path) override;
     FileHandle OpenAlways(const wchar_t* path) override;
     FileHandle OpenExisting(const wchar_t* path) override;
