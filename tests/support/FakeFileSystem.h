@@ -22,6 +22,8 @@ public:
     bool HasFile(const std::wstring& path) const;
     // The bytes of a file; empty when it does not exist.
     std::string Contents(const std::wstring& path) const;
+    // Every file by path, for checks over all that was written.
+    const std::map<std::wstring, std::string>& Files() const { return files_; }
     int OpenCount() const { return static_cast<int>(handles_.size()); }
     // Operations that reached the fake (including failed ones), by kind.
     int Calls(Op op) const;
