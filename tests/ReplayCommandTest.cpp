@@ -1,0 +1,137 @@
+// The real program on the command line: what a user who replays recordings sees.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+struct Outcome {
+    int exitCode;
+    std::string output;
+};
+
+// Runs kestrave with the arguments and the zone given, and collects what it prints.
+Outcome Kestrave(const std::string& args, const std::string& zone = "UTC0") {
+    std::string command = "TZ=" + zone + " LC_ALL=C '" + KESTRAVE_BINARY + "' " + args + " 2>&1";
+    Outcome run{-1, ""};
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return run;
+    char chunk[4096];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0) run.output.append(chunk, got);
+    int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+class ReplayCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/kestrave-replay-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { system(("rm -rf '" + dir + "'").c_str()); }
+    std::string Common() { return " --config '" + dir + "/config' "; }
+
+    std::string dir;
+    const std::string drive = std::string(KESTRAVE_SOURCE_DIR) + "/examples/drive.nmea";
+};
+
+TEST_F(ReplayCommandTest, WritesTheDayFilesByLocalDateAndSaysWhere) {
+    Outcome run = Kestrave("replay '" + drive + "' --out '" + dir + "/out' --status-log '" + dir + "/status.txt'" +
+                           Common(),
+                       "CET-1");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("drive.nmea\nFile processed\n"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Day files (.plt track, .rte route) are in " + dir + "/out"), std::string::npos);
+
+    // Local midnight in UTC+1 falls at 23:00 UTC: the new day's first point is then.
+    std::string second = ReadAll(dir + "/out/2026-01-15.plt");
+    std::smatch first;
+    ASSERT_TRUE(std::regex_search(second, first, std::regex(R"(\r\n0          \r\n[^\r]*, 14\.01\.26, (\d\d):)")));
+    EXPECT_EQ(first[1], "23");
+    std::string earlier = ReadAll(dir + "/out/2026-01-14.plt");
+    EXPECT_EQ(earlier.find(", 23:0"), std::string::npos) << "no point after local midnight in the old day";
+    EXPECT_EQ(ReadAll(dir + "/out/2026-01-15.rte").substr(0, 34), "OziExplorer Route File Version 1.0");
+
+    std::string status = ReadAll(dir + "/status.txt");
+    EXPECT_NE(status.find("UTC:  14.01.26 23:59:59 \r\nLocal: 15.01.26 00:59:59 \r\n"), std::string::npos);
+    EXPECT_NE(status.find("\r\nDROPPED \n----\n"), std::string::npos);
+    EXPECT_NE(status.find("No fix\r\n\n----\n"), std::string::npos);
+}
+
+// A second run on the same day carries on with the day's waypoint numbers.
+TEST_F(ReplayCommandTest, ARestartOnTheSameDayContinuesTheRouteNumbering) {
+    std::string bytes = ReadAll(drive);
+    size_t half = bytes.find("$GPRMC", bytes.size() / 4);
+    std::ofstream(dir + "/first.nmea", std::ios::binary) << bytes.substr(0, half);
+    std::ofstream(dir + "/second.nmea", std::ios::binary) << bytes.substr(half);
+
+    Outcome first = Kestrave("replay '" + dir + "/first.nmea' --out '" + dir + "/out'" + Common());
+    ASSERT_EQ(first.exitCode, 0) << first.output;
+    Outcome second = Kestrave("replay '" + dir + "/second.nmea' --out '" + dir + "/out'" + Common());
+    ASSERT_EQ(second.exitCode, 0) << second.output;
+    EXPECT_NE(second.output.find("(1) Route continued... \n"), std::string::npos) << second.output;
+
+    std::string route = ReadAll(dir + "/out/2026-01-14.rte");
+    EXPECT_EQ(route.find("OziExplorer Route File"), 0u);
+    EXPECT_EQ(route.find("OziExplorer Route File", 1), std::string::npos) << "one header only";
+    std::regex waypoint(R"(W,1, *(\d+), *(\d+),R([A-Z])([A-Z])(\d{3}),)");
+    int expected = 1;
+    std::string prefix;
+    for (auto it = std::sregex_iterator(route.begin(), route.end(), waypoint); it != std::sregex_iterator(); ++it) {
+        int number = std::stoi((*it)[1]);
+        EXPECT_EQ(number, expected) << "waypoint numbers run on across the restart";
+        EXPECT_EQ(std::stoi((*it)[5]), expected % 1000);
+        if (prefix.empty()) prefix = (*it)[3].str() + (*it)[4].str();
+        EXPECT_EQ((*it)[3].str() + (*it)[4].str(), prefix) << "the day keeps its name prefix";
+        ++expected;
+    }
+    EXPECT_GT(expected, 50);
+}
+
+TEST_F(ReplayCommandTest, MistakesStopBeforeAnythingIsWrittenAndSayWhatToDo) {
+    Outcome missing = Kestrave("replay '" + dir + "/nothing.nmea' --out '" + dir + "/out'" + Common());
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_NE(missing.output.find("cannot read " + dir + "/nothing.nmea: No such file or directory. Check the path."),
+              std::string::npos)
+        << missing.output;
+    struct stat info {};
+    EXPECT_NE(stat((dir + "/out").c_str(), &info), 0);
+
+    Outcome folder = Kestrave("replay '" + dir + "'" + Common());
+    EXPECT_EQ(folder.exitCode, 2);
+    EXPECT_NE(folder.output.find("is a folder"), std::string::npos);
+
+    Outcome deepOut = Kestrave("replay '" + drive + "' --out '" + dir + "/no/such/out'" + Common());
+    EXPECT_EQ(deepOut.exitCode, 2);
+    EXPECT_NE(deepOut.output.find("cannot create the output folder"), std::string::npos) << deepOut.output;
+}
+
+TEST_F(ReplayCommandTest, AFileErrorIsLoggedAndTheExitCodeSaysSo) {
+    // The output folder's name is taken by a plain file, so it cannot be created.
+    std::ofstream(dir + "/Kestrave") << "in the way";
+    Outcome run = Kestrave("replay '" + drive + "' --root '" + dir + "'" + Common());
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("(1) CreateDirectory Error: 17 \n"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("(1) CreateDirectory Error: 17 \n"), run.output.rfind("CreateDirectory Error"))
+        << "each failed flush says so again";
+}
+
+}  // namespace
