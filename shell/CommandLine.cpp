@@ -10,9 +10,10 @@ const char kUsageText[] =
     "  kestrave log [--device PATH] [--speed BAUD]\n"
     "                                    live logging from the GPS receiver, without a screen\n"
     "  kestrave replay FILE...           replay recorded NMEA files into the day files, as fast as possible\n"
-    "  kestrave simulate --out FILE [--seed N]\n"
-    "  kestrave simulate --pty [--speed-up N] [--seed N]\n"
+    "  kestrave simulate --out FILE [--seed N] [--minutes M]\n"
+    "  kestrave simulate --pty [--speed-up N] [--seed N] [--minutes M] [--out FILE]\n"
     "                                    a made-up GPS receiver, into a file or a pseudo-terminal\n"
+    "                                    (with --pty, --out FILE keeps a copy of the bytes sent)\n"
     "\n"
     "Common options:\n"
     "  --out DIR         write the day files straight into DIR\n"
@@ -99,6 +100,14 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
                 return false;
             }
             line.seed = static_cast<uint32_t>(seed);
+        } else if (arg == "--minutes" && mode == CommandLine::Mode::Simulate) {
+            uint64_t minutes = 0;
+            if (!needValue("a number of minutes") || !ParseUnsigned(value, 14400, &minutes) || minutes == 0) {
+                if (error.empty()) error = "--minutes needs a whole number from 1 to 14400, not '" +
+                                           std::string(value) + "'.";
+                return false;
+            }
+            line.minutes = static_cast<uint32_t>(minutes);
         } else if (arg == "--pty" && mode == CommandLine::Mode::Simulate) {
             line.pty = true;
         } else if (arg == "--speed-up" && mode == CommandLine::Mode::Simulate) {
@@ -124,8 +133,8 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
         error = "replay needs at least one NMEA file, for example: kestrave replay examples/drive.nmea";
         return false;
     }
-    if (mode == CommandLine::Mode::Simulate && (line.pty == !line.simulateOut.empty())) {
-        error = "simulate needs either --out FILE or --pty (one of them).";
+    if (mode == CommandLine::Mode::Simulate && !line.pty && line.simulateOut.empty()) {
+        error = "simulate needs --out FILE (a recording) or --pty (a live receiver).";
         return false;
     }
     return true;

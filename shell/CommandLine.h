@@ -16,7 +16,8 @@ struct CommandLine {
     std::string device;              // log: a tty path bound to the selected port
     int64_t speed = 0;               // log: baud rate; 0 = from the settings
     uint32_t seed = 1;               // simulate
-    std::string simulateOut;         // simulate --out FILE
+    std::string simulateOut;         // simulate --out FILE; with --pty, a copy of the bytes sent
+    uint32_t minutes = 0;            // simulate: length of the drive; 0 = the whole default drive
     bool pty = false;                // simulate --pty
     double speedUp = 1.0;            // simulate --pty: this many times faster than real time
 };

@@ -30,6 +30,10 @@ bool HostApplication::Start(const CommandLine& line, Clock& clock, std::string& 
     if (!ResolveDeviceRoot(line, place, error)) return false;
     outFolderGiven = place.outFolderGiven;
     std::string configDir = line.configDir.empty() ? DefaultConfigDir() : line.configDir;
+    if (configDir.empty()) {
+        PrintWarning("cannot tell where to keep the settings (HOME is not set), so they will not be kept. "
+                     "Give a folder with --config DIR.");
+    }
     static PosixTimeZone zone;
     static PosixKeepAwake keepAwake;
     files = new (filesSpace) PosixFileSystem(place.root.c_str());

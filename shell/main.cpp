@@ -5,6 +5,7 @@
 #include "shell/LogCommand.h"
 #include "shell/ReplayCommand.h"
 #include "shell/SimulateCommand.h"
+#include "shell/TerminalProgram.h"
 
 int main(int argc, char** argv) {
     CommandLine line;
@@ -14,6 +15,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     switch (line.mode) {
+        case CommandLine::Mode::Window:
+            return RunTerminal(line);
         case CommandLine::Mode::Help:
             fputs(kUsageText, stdout);
             return 0;
@@ -25,7 +28,6 @@ int main(int argc, char** argv) {
         case CommandLine::Mode::Replay:
             return RunReplay(line);
         case CommandLine::Mode::Simulate:
-            if (line.pty) break;
             return RunSimulate(line);
         default:
             break;

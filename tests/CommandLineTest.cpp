@@ -33,6 +33,14 @@ TEST(CommandLine, SimulateAndLogOptions) {
     EXPECT_EQ(line.seed, 42u);
     EXPECT_TRUE(line.outDir.empty());
 
+    CommandLine pty;
+    ASSERT_TRUE(Parse({"simulate", "--pty", "--speed-up", "20", "--minutes", "9", "--out", "sent.nmea"}, pty, error))
+        << error;
+    EXPECT_TRUE(pty.pty);
+    EXPECT_EQ(pty.speedUp, 20.0);
+    EXPECT_EQ(pty.minutes, 9u);
+    EXPECT_EQ(pty.simulateOut, "sent.nmea");
+
     CommandLine live;
     ASSERT_TRUE(Parse({"log", "--device", "/dev/pts/3", "--speed", "9600", "--out", "d"}, live, error)) << error;
     EXPECT_EQ(live.mode, CommandLine::Mode::Log);
@@ -57,8 +65,11 @@ TEST(CommandLine, MistakesSayWhatToDo) {
         {{"replay", "a.nmea", "--speed", "9600"}, "unknown option '--speed'"},
         {{"log", "--speed", "fast"}, "baud rate"},
         {{"log", "--speed", "0"}, "baud rate"},
-        {{"simulate"}, "either --out FILE or --pty"},
-        {{"simulate", "--pty", "--out", "x"}, "either --out FILE or --pty"},
+        {{"simulate"}, "needs --out FILE (a recording) or --pty"},
+        {{"simulate", "--seed", "3"}, "needs --out FILE (a recording) or --pty"},
+        {{"simulate", "--pty", "--minutes", "0"}, "--minutes needs a whole number"},
+        {{"simulate", "--pty", "--minutes", "14401"}, "--minutes needs a whole number"},
+        {{"replay", "a.nmea", "--minutes", "3"}, "unknown option '--minutes'"},
         {{"simulate", "--out", "x", "--seed", "-1"}, "--seed needs a whole number"},
         {{"simulate", "--pty", "--speed-up", "0.5"}, "--speed-up needs a factor"},
         {{"log", "stray"}, "unexpected argument 'stray'"},

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the build, the tests and the example need, when missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ libgtest-dev gpsbabel locales)
+packages=(cmake ninja-build g++ libgtest-dev gpsbabel locales libncurses-dev tmux)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,0 +1,285 @@
+#include "shell/TerminalFileDialog.h"
+
+#include <curses.h>
+#include <dirent.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <cwctype>
+
+#include "platform/Utf8.h"
+#include "shell/TerminalText.h"
+#include "shell/resources/Resources.h"
+
+namespace {
+
+constexpr const wchar_t* kCaption = L"Open";
+constexpr int kWidth = 76;
+constexpr int kHeight = 24;
+
+struct Filter {
+    const wchar_t* name;
+    const wchar_t* pattern;
+};
+constexpr Filter kFilters[] = {{kNmeaFilterName, kNmeaFilterPattern}, {kAllFilterName, kAllFilterPattern}};
+constexpr int kFilterCount = sizeof kFilters / sizeof kFilters[0];
+
+std::string ToUtf8(const std::wstring& text) {
+    std::string out(text.size() * 4 + 1, '\0');
+    WideToUtf8(text.c_str(), &out[0], static_cast<int>(out.size()));
+    out.resize(strlen(out.c_str()));
+    return out;
+}
+
+std::wstring ToWide(const std::string& text) {
+    std::wstring out(text.size() + 1, L'\0');
+    Utf8ToWide(text.c_str(), &out[0], static_cast<int>(out.size()));
+    out.resize(wcslen(out.c_str()));
+    return out;
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// "*.*" takes every file, as it does on the handheld, names without a dot included.
+bool Matches(const wchar_t* pattern, const char* name) {
+    if (wcscmp(pattern, L"*.*") == 0) return true;
+    return fnmatch(ToUtf8(pattern).c_str(), name, FNM_CASEFOLD) == 0;
+}
+
+std::string Parent(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool Before(const std::wstring& a, const std::wstring& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) {
+        return std::towlower(static_cast<wint_t>(x)) < std::towlower(static_cast<wint_t>(y));
+    });
+}
+
+}  // namespace
+
+bool TerminalFileDialog::Run(TerminalScreen& screen, TerminalEvents& events, wchar_t* path, int chars) {
+    pathChars_ = chars;
+    Browse(folder_.empty() ? "." : folder_);
+    ScopedLayer layer(screen, this);
+    for (;;) {
+        screen.Redraw();
+        TerminalEvent event = events.Next();
+        if (event.kind == TerminalEvent::Stop) return false;
+        int result = Handle(event);
+        if (result < 0) return false;
+        if (result > 0) {
+            swprintf(path, static_cast<size_t>(chars), L"%ls", chosen_.c_str());
+            return true;
+        }
+    }
+}
+
+int TerminalFileDialog::Handle(const TerminalEvent& event) {
+    if (event.kind == TerminalEvent::Mouse) return Click(event);
+    if (event.kind != TerminalEvent::Key) return 0;
+    if (event.IsEscape()) return -1;
+    if (event.IsTab()) focus_ = (focus_ + 1) % kFocusCount;
+    if (event.IsBackTab()) focus_ = (focus_ + kFocusCount - 1) % kFocusCount;
+    // Typing in the list starts a new file name.
+    if (focus_ == List && !event.function && !event.alt && event.key != ' ' && std::iswprint(static_cast<wint_t>(event.key))) {
+        focus_ = NameBox;
+        name_.clear();
+    }
+    switch (focus_) {
+        case List:
+            if (event.IsEnter()) return OpenSelected();
+            HandleListKey(event);
+            return 0;
+        case NameBox:
+            if (event.IsEnter()) return OpenTyped();
+            nameBox_.Handle(event);
+            return 0;
+        case TypeBox:
+            if (event.IsEnter() || event.IsChar(' ') || event.IsKey(KEY_LEFT) || event.IsKey(KEY_RIGHT)) NextFilter();
+            return 0;
+        default:
+            if (!event.IsEnter() && !event.IsChar(' ')) return 0;
+            return focus_ == OpenButton ? OpenTyped() : -1;
+    }
+}
+
+void TerminalFileDialog::HandleListKey(const TerminalEvent& event) {
+    int last = static_cast<int>(entries_.size()) - 1;
+    if (event.IsKey(KEY_UP)) Select(std::max(0, selected_ - 1));
+    if (event.IsKey(KEY_DOWN)) Select(std::min(last, selected_ + 1));
+    if (event.IsKey(KEY_PPAGE)) Select(std::max(0, selected_ - listRows_));
+    if (event.IsKey(KEY_NPAGE)) Select(std::min(last, selected_ + listRows_));
+    if (event.IsKey(KEY_HOME)) Select(0);
+    if (event.IsKey(KEY_END)) Select(last);
+}
+
+int TerminalFileDialog::Click(const TerminalEvent& event) {
+    if (event.wheel != 0) {
+        first_ = std::clamp(first_ + event.wheel, 0, std::max(0, static_cast<int>(entries_.size()) - listRows_));
+        return 0;
+    }
+    if (!event.click && !event.doubleClick) return 0;
+    if (list_.Contains(event.y, event.x)) {
+        focus_ = List;
+        Select(first_ + event.y - list_.y);
+        return event.doubleClick ? OpenSelected() : 0;
+    }
+    if (nameBox_.rect.Contains(event.y, event.x)) focus_ = NameBox;
+    if (type_.Contains(event.y, event.x)) {
+        focus_ = TypeBox;
+        NextFilter();
+    }
+    if (buttons_[OpenButton].Contains(event.y, event.x)) return OpenTyped();
+    if (buttons_[CancelButton].Contains(event.y, event.x)) return -1;
+    return 0;
+}
+
+int TerminalFileDialog::OpenSelected() {
+    if (selected_ < 0 || selected_ >= static_cast<int>(entries_.size())) return OpenTyped();
+    const Entry& entry = entries_[static_cast<size_t>(selected_)];
+    std::string path = folder_ + (folder_ == "/" ? "" : "/") + ToUtf8(entry.name);
+    if (entry.folder) {
+        Browse(path);
+        return 0;
+    }
+    return Choose(path);
+}
+
+// The name box: a folder is browsed, anything else is taken when its folder exists.
+int TerminalFileDialog::OpenTyped() {
+    if (name_.empty()) return selected_ >= 0 ? OpenSelected() : 0;
+    std::string typed = ToUtf8(name_);
+    const char* home = getenv("HOME");
+    if (typed[0] == '~' && (typed.size() == 1 || typed[1] == '/') && home != nullptr) {
+        typed = home + typed.substr(1);
+    }
+    std::string path = typed[0] == '/' ? typed : folder_ + (folder_ == "/" ? "" : "/") + typed;
+    if (IsFolder(path)) {
+        name_.clear();
+        Browse(path);
+        return 0;
+    }
+    if (!IsFolder(Parent(path))) {
+        message_ = L"The folder " + ToWide(Parent(path)) + L" does not exist.";
+        return 0;
+    }
+    return Choose(path);
+}
+
+int TerminalFileDialog::Choose(const std::string& hostPath) {
+    std::wstring path = ToWide(hostPath);
+    if (static_cast<int>(path.size()) >= pathChars_) {
+        message_ = L"That path is longer than " + std::to_wstring(pathChars_ - 1) +
+                   L" characters; choose a file with a shorter path.";
+        return 0;
+    }
+    chosen_ = path;
+    return 1;
+}
+
+void TerminalFileDialog::Browse(const std::string& folder) {
+    char real[PATH_MAX];
+    if (realpath(folder.c_str(), real) == nullptr || !IsFolder(real)) {
+        message_ = L"Cannot open the folder " + ToWide(folder) + L".";
+        return;
+    }
+    folder_ = real;
+    message_.clear();
+    Load();
+}
+
+void TerminalFileDialog::Load() {
+    entries_.clear();
+    selected_ = -1;
+    first_ = 0;
+    DIR* folder = opendir(folder_.c_str());
+    if (folder == nullptr) {
+        message_ = L"Cannot read the folder " + ToWide(folder_) + L".";
+    } else {
+        std::vector<Entry> folders, files;
+        while (const dirent* entry = readdir(folder)) {
+            // Hidden entries are left out, as file dialogs do.
+            if (entry->d_name[0] == '.') continue;
+            bool isFolder = IsFolder(folder_ + "/" + entry->d_name);
+            if (!isFolder && !Matches(kFilters[filter_].pattern, entry->d_name)) continue;
+            (isFolder ? folders : files).push_back({ToWide(entry->d_name), isFolder});
+        }
+        closedir(folder);
+        auto byName = [](const Entry& a, const Entry& b) { return Before(a.name, b.name); };
+        std::sort(folders.begin(), folders.end(), byName);
+        std::sort(files.begin(), files.end(), byName);
+        entries_ = folders;
+        entries_.insert(entries_.end(), files.begin(), files.end());
+    }
+    if (folder_ != "/") entries_.insert(entries_.begin(), {L"..", true});
+}
+
+void TerminalFileDialog::Select(int row) {
+    if (row < 0 || row >= static_cast<int>(entries_.size())) return;
+    selected_ = row;
+    if (selected_ < first_) first_ = selected_;
+    if (selected_ >= first_ + listRows_) first_ = selected_ - listRows_ + 1;
+    // A file chosen in the list becomes the file name, as in the handheld's dialog.
+    const Entry& entry = entries_[static_cast<size_t>(row)];
+    if (!entry.folder) {
+        name_ = entry.name;
+        nameBox_.MoveToEnd();
+    }
+}
+
+void TerminalFileDialog::NextFilter() {
+    filter_ = (filter_ + 1) % kFilterCount;
+    Load();
+}
+
+void TerminalFileDialog::Draw(TerminalScreen& screen) {
+    TerminalRect box;
+    box.width = std::min(kWidth, screen.Columns());
+    box.height = std::min(kHeight, screen.Rows());
+    box.y = (screen.Rows() - box.height) / 2;
+    box.x = (screen.Columns() - box.width) / 2;
+    screen.Frame(box, kCaption);
+    int left = box.x + 2;
+    int width = box.width - 4;
+    int bottom = box.y + box.height - 1;
+
+    std::wstring lookIn = L"Look in: ";
+    int used = screen.Text(box.y + 1, left, width, lookIn);
+    screen.Text(box.y + 1, left + used, width - used, FitTail(ToWide(folder_), width - used), TerminalScreen::Bold);
+
+    list_ = {box.y + 2, left, std::max(1, bottom - 5 - (box.y + 2)), width};
+    listRows_ = list_.height;
+    first_ = std::clamp(first_, 0, std::max(0, static_cast<int>(entries_.size()) - listRows_));
+    for (int row = 0; row < listRows_ && first_ + row < static_cast<int>(entries_.size()); ++row) {
+        const Entry& entry = entries_[static_cast<size_t>(first_ + row)];
+        std::wstring text = entry.name + (entry.folder ? L"/" : L"");
+        screen.Line(list_.y + row, left, width, text,
+                    first_ + row == selected_ ? TerminalScreen::Reverse : TerminalScreen::Plain);
+    }
+    if (selected_ < 0 && focus_ == List) screen.PlaceCursor(list_.y, left);
+    screen.ScrollBar(list_.y, box.x + box.width - 1, listRows_, first_, listRows_, static_cast<int>(entries_.size()));
+
+    screen.Text(bottom - 4, left, width, message_, TerminalScreen::Bold);
+    const std::wstring labels[2] = {L"File name:     ", L"Files of type: "};
+    int labelWidth = CellWidth(labels[0]);
+    screen.Text(bottom - 3, left, width, labels[0]);
+    nameBox_.Draw(screen, bottom - 3, left + labelWidth, width - labelWidth, focus_ == NameBox);
+    screen.Text(bottom - 2, left, width, labels[1]);
+    type_ = {bottom - 2, left + labelWidth, 1,
+             screen.Text(bottom - 2, left + labelWidth, width - labelWidth,
+                         std::wstring(L"< ") + kFilters[filter_].name + L" >",
+                         focus_ == TypeBox ? TerminalScreen::Reverse : TerminalScreen::Plain)};
+    buttons_[OpenButton] = screen.Button(bottom - 1, left + width - 22, L"Open", focus_ == OpenButton);
+    buttons_[CancelButton] = screen.Button(bottom - 1, left + width - 10, L"Cancel", focus_ == CancelButton);
+}
