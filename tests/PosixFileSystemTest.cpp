@@ -10,19 +10,14 @@
 
 #include "platform/Utf8.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
 class PosixFileSystemTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/kestrave-fs-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
-    }
-    void TearDown() override { system(("rm -rf '" + root + "'").c_str()); }
-
-    std::string root;
+    TempFolder temp;
+    const std::string root = temp.path;
 };
 
 TEST_F(PosixFileSystemTest, DevicePathsLiveBelowTheRootAndHostPathsPassThrough) {

@@ -11,6 +11,8 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/TempFolder.h"
+
 namespace {
 
 std::string ReadAll(const std::string& path) {
@@ -41,15 +43,10 @@ Outcome Kestrave(const std::string& args, const std::string& zone = "UTC0") {
 
 class ReplayCommandTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/kestrave-replay-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { system(("rm -rf '" + dir + "'").c_str()); }
     std::string Common() { return " --config '" + dir + "/config' "; }
 
-    std::string dir;
+    TempFolder temp;
+    const std::string dir = temp.path;
     const std::string drive = std::string(KESTRAVE_SOURCE_DIR) + "/examples/drive.nmea";
 };
 
@@ -62,15 +59,15 @@ TEST_F(ReplayCommandTest, WritesTheDayFilesByLocalDateAndSaysWhere) {
     EXPECT_NE(run.output.find("Day files (.plt track, .rte route) are in " + dir + "/out"), std::string::npos);
 
     // Local midnight in UTC+1 falls at 23:00 UTC: the new day's first point is then.
-    std::string second = ReadAll(dir + "/out/2026-01-15.plt");
+    std::string second = temp.Read("out/2026-01-15.plt");
     std::smatch first;
     ASSERT_TRUE(std::regex_search(second, first, std::regex(R"(\r\n0          \r\n[^\r]*, 14\.01\.26, (\d\d):)")));
     EXPECT_EQ(first[1], "23");
-    std::string earlier = ReadAll(dir + "/out/2026-01-14.plt");
+    std::string earlier = temp.Read("out/2026-01-14.plt");
     EXPECT_EQ(earlier.find(", 23:0"), std::string::npos) << "no point after local midnight in the old day";
-    EXPECT_EQ(ReadAll(dir + "/out/2026-01-15.rte").substr(0, 34), "OziExplorer Route File Version 1.0");
+    EXPECT_EQ(temp.Read("out/2026-01-15.rte").substr(0, 34), "OziExplorer Route File Version 1.0");
 
-    std::string status = ReadAll(dir + "/status.txt");
+    std::string status = temp.Read("status.txt");
     EXPECT_NE(status.find("UTC:  14.01.26 23:59:59 \r\nLocal: 15.01.26 00:59:59 \r\n"), std::string::npos);
     EXPECT_NE(status.find("\r\nDROPPED \n----\n"), std::string::npos);
     EXPECT_NE(status.find("No fix\r\n\n----\n"), std::string::npos);
@@ -80,8 +77,8 @@ TEST_F(ReplayCommandTest, WritesTheDayFilesByLocalDateAndSaysWhere) {
 TEST_F(ReplayCommandTest, ARestartOnTheSameDayContinuesTheRouteNumbering) {
     std::string bytes = ReadAll(drive);
     size_t half = bytes.find("$GPRMC", bytes.size() / 4);
-    std::ofstream(dir + "/first.nmea", std::ios::binary) << bytes.substr(0, half);
-    std::ofstream(dir + "/second.nmea", std::ios::binary) << bytes.substr(half);
+    temp.Write("first.nmea", bytes.substr(0, half));
+    temp.Write("second.nmea", bytes.substr(half));
 
     Outcome first = Kestrave("replay '" + dir + "/first.nmea' --out '" + dir + "/out'" + Common());
     ASSERT_EQ(first.exitCode, 0) << first.output;
@@ -89,7 +86,7 @@ TEST_F(ReplayCommandTest, ARestartOnTheSameDayContinuesTheRouteNumbering) {
     ASSERT_EQ(second.exitCode, 0) << second.output;
     EXPECT_NE(second.output.find("(1) Route continued... \n"), std::string::npos) << second.output;
 
-    std::string route = ReadAll(dir + "/out/2026-01-14.rte");
+    std::string route = temp.Read("out/2026-01-14.rte");
     EXPECT_EQ(route.find("OziExplorer Route File"), 0u);
     EXPECT_EQ(route.find("OziExplorer Route File", 1), std::string::npos) << "one header only";
     std::regex waypoint(R"(W,1, *(\d+), *(\d+),R([A-Z])([A-Z])(\d{3}),)");
@@ -126,7 +123,7 @@ TEST_F(ReplayCommandTest, MistakesStopBeforeAnythingIsWrittenAndSayWhatToDo) {
 
 TEST_F(ReplayCommandTest, AFileErrorIsLoggedAndTheExitCodeSaysSo) {
     // The output folder's name is taken by a plain file, so it cannot be created.
-    std::ofstream(dir + "/Kestrave") << "in the way";
+    temp.Write("Kestrave", "in the way");
     Outcome run = Kestrave("replay '" + drive + "' --root '" + dir + "'" + Common());
     EXPECT_EQ(run.exitCode, 1) << run.output;
     EXPECT_NE(run.output.find("(1) CreateDirectory Error: 17 \n"), std::string::npos) << run.output;
