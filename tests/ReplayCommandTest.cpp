@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -101,6 +102,18 @@ TEST_F(ReplayCommandTest, ARestartOnTheSameDayContinuesTheRouteNumbering) {
         ++expected;
     }
     EXPECT_GT(expected, 50);
+
+    // A program nobody here wrote reads the continued route whole, names included.
+    if (access("/usr/bin/gpsbabel", X_OK) != 0) GTEST_SKIP() << "gpsbabel is not installed";
+    FILE* babel = popen(("gpsbabel -r -i ozi -f '" + dir + "/out/2026-01-14.rte' -o unicsv -F - 2>&1").c_str(), "r");
+    ASSERT_NE(babel, nullptr);
+    std::string csv;
+    char chunk[4096];
+    for (size_t got; (got = fread(chunk, 1, sizeof chunk, babel)) > 0;) csv.append(chunk, got);
+    pclose(babel);
+    int rows = 0;
+    for (size_t at = 0; (at = csv.find(",\"R" + prefix, at)) != std::string::npos; ++at) ++rows;
+    EXPECT_EQ(rows, expected - 1) << csv.substr(0, 400);
 }
 
 TEST_F(ReplayCommandTest, MistakesStopBeforeAnythingIsWrittenAndSayWhatToDo) {
