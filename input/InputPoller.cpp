@@ -22,7 +22,7 @@ void InputPoller::Poll() {
 }
 
 void InputPoller::Feed(uint32_t count) {
-    for (uint32_t i = 0; i < count; ++i) assembler_.FeedByte(chunk_[i]);
+    assembler_.Feed(chunk_, count);
 }
 
 void InputPoller::StartReplay(FileHandle file) {

@@ -2,22 +2,22 @@
 
 #include <climits>
 #include <cstdlib>
-#include <cstring>
+
+#include "nmea/DecimalParser.h"
 
 namespace nmea {
 
 namespace {
 // The double nearest 1/60; a multiplication, not a division, decides the last decimal.
 constexpr double kOneSixtieth = 0.016666666666666666;
+// Decimal digits that always fit an int32_t.
+constexpr int kMaxSafeDigits = 9;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
 bool IsScanfSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool HasPrefix(const char* sentence, const char* prefix) {
-    // strncmp stops at the sentence's NUL, so a short sentence is never overread.
-    return std::strncmp(sentence, prefix, std::strlen(prefix)) == 0;
 }
 
 const char* SkipBytes(const char* p, int count) {
@@ -40,6 +40,7 @@ const char* FindComma(const char* p) {
 }
 
 int ReadWidthInt(const char* p, int width) {
+    if (width == 2 && IsDigit(p[0]) && IsDigit(p[1])) return (p[0] - '0') * 10 + (p[1] - '0');  // the usual field
     // Hand-rolled for replay throughput, with sscanf's result.
     // Leading whitespace does not count towards the width; the sign does.
     while (IsScanfSpace(*p)) {
@@ -54,7 +55,7 @@ int ReadWidthInt(const char* p, int width) {
     }
     int value = 0;
     bool anyDigit = false;
-    for (; used < width && *p >= '0' && *p <= '9'; ++used, ++p) {
+    for (; used < width && IsDigit(*p); ++used, ++p) {
         value = value * 10 + (*p - '0');
         anyDigit = true;
     }
@@ -65,11 +66,20 @@ int ReadWidthInt(const char* p, int width) {
 }
 
 double ReadDouble(const char* p) {
-    // strtod is atof with defined results on overflow.
-    return std::strtod(p, nullptr);
+    // strtod's value (atof with defined results on overflow), mostly without calling it.
+    return ParseDecimal(p);
 }
 
 int32_t ReadInt(const char* p) {
+    // Up to nine digits cannot leave the range: the common case needs no strtol.
+    const char* digit = *p == '-' || *p == '+' ? p + 1 : p;
+    int32_t magnitude = 0;
+    int count = 0;
+    for (; count < kMaxSafeDigits && IsDigit(*digit); ++count, ++digit) {
+        magnitude = magnitude * 10 + (*digit - '0');
+    }
+    if (count > 0 && !IsDigit(*digit)) return *p == '-' ? -magnitude : magnitude;
+    if (*p == ',' || *p == '*' || *p == '\0') return 0;
     const long value = std::strtol(p, nullptr, 10);
     if (value > INT32_MAX) {
         return INT32_MAX;

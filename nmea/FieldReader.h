@@ -10,8 +10,14 @@ namespace nmea {
 // Whitespace as the "C" locale's isspace sees it, independent of the current locale.
 bool IsScanfSpace(char c);
 
-// True when the sentence begins with the whole of prefix.
-bool HasPrefix(const char* sentence, const char* prefix);
+// True when the sentence begins with the whole of prefix. Inline, so that it unrolls
+// for a literal prefix; it stops at the sentence's NUL, which no prefix character equals.
+inline bool HasPrefix(const char* sentence, const char* prefix) {
+    for (; *prefix != '\0'; ++prefix, ++sentence) {
+        if (*sentence != *prefix) return false;
+    }
+    return true;
+}
 
 // Moves count bytes forward, stopping early at the terminating NUL.
 const char* SkipBytes(const char* p, int count);

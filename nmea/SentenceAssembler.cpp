@@ -1,16 +1,102 @@
 #include "nmea/SentenceAssembler.h"
 
+#include <cstring>
+
 namespace {
 constexpr uint32_t kTriggerMask = 0xFFFFFF;
 constexpr uint32_t kTrigger = 0x244750;  // "$GP", the oldest byte highest
 constexpr int8_t kMaxLength = 126;       // index 126 is left for the NUL
 constexpr uint8_t kCr = 13;
 constexpr uint8_t kLf = 10;
+
+// The bytes that can end a stretch of plain sentence text: the line ends, and the
+// last byte of a "$GP" trigger.
+struct StopBytes {
+    bool stops[256] = {};
+    constexpr StopBytes() {
+        stops[kCr] = true;
+        stops[kLf] = true;
+        stops[static_cast<uint8_t>('P')] = true;
+    }
+};
+constexpr StopBytes kStopBytes;
+
+// Eight bytes at a time, lowest address in the lowest byte: a mask with the high bit
+// set in each byte that may stop the copy (any control character up to CR, which takes
+// in LF, and "P"). Stopping early is harmless: Step handles every byte. Bits above the
+// lowest one may be false alarms, so only the lowest is used.
+constexpr uint64_t kEveryByte = 0x0101010101010101ull;
+constexpr uint64_t kHighBits = 0x8080808080808080ull;
+uint64_t StopMask(uint64_t word) {
+    const uint64_t p = word ^ (kEveryByte * 'P');
+    const uint64_t controls = (word - kEveryByte * (kCr + 1)) & ~word;
+    const uint64_t matchesP = (p - kEveryByte) & ~p;
+    return (controls | matchesP) & kHighBits;
+}
+
+uint64_t LoadWord(const uint8_t* p) {
+    uint64_t word = 0;
+    std::memcpy(&word, p, sizeof word);
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    word = __builtin_bswap64(word);
+#endif
+    return word;
+}
+
+// Whether the byte at p completes "$GP"; the two before it lie in the same read.
+bool CompletesTrigger(const uint8_t* p) { return p[0] == 'P' && p[-1] == 'G' && p[-2] == '$'; }
 }  // namespace
 
-void SentenceAssembler::FeedByte(uint8_t byte) {
-    triggerWindow_ = (triggerWindow_ << 8) | byte;
-    const bool trigger = (triggerWindow_ & kTriggerMask) == kTrigger;
+void SentenceAssembler::Feed(const uint8_t* bytes, uint32_t count) {
+    const uint8_t* const end = bytes + count;
+    // The first two bytes may complete a "$GP" begun in an earlier read.
+    const uint32_t head = count < 2 ? count : 2;
+    for (uint32_t i = 0; i < head; ++i) {
+        triggerWindow_ = (triggerWindow_ << 8) | bytes[i];
+        Step(bytes[i], (triggerWindow_ & kTriggerMask) == kTrigger);
+    }
+    const uint8_t* p = bytes + head;
+    while (p < end) {
+        if (collecting_ != 0) {
+            p = CopyBody(p, end);
+            if (p == end) break;
+        }
+        Step(*p, CompletesTrigger(p));
+        ++p;
+    }
+    if (count >= 3) triggerWindow_ = uint32_t{end[-3]} << 16 | uint32_t{end[-2]} << 8 | end[-1];
+}
+
+const uint8_t* SentenceAssembler::CopyBody(const uint8_t* p, const uint8_t* end) {
+    // Storing this many more bytes makes the sentence too long.
+    const int room = kMaxLength + 1 - position_;
+    const uint8_t* const stop = end - p > room ? p + room : end;
+    char* out = sentence_ + position_;
+    // Whole words are copied while eight bytes remain before the stop; the copy may run
+    // past the first stop byte, whose place the next step then overwrites or ends at.
+    while (stop - p >= 8) {
+        std::memcpy(out, p, 8);
+        const uint64_t stops = StopMask(LoadWord(p));
+        if (stops != 0) {
+            const int plain = __builtin_ctzll(stops) / 8;
+            out += plain;
+            p += plain;
+            position_ = static_cast<int8_t>(out - sentence_);
+            return p;
+        }
+        out += 8;
+        p += 8;
+    }
+    while (p < stop && !kStopBytes.stops[*p]) *out++ = static_cast<char>(*p++);
+    position_ = static_cast<int8_t>(out - sentence_);
+    if (position_ > kMaxLength) {
+        collecting_ = 0;
+        position_ = 0;
+    }
+    return p;
+}
+
+void SentenceAssembler::Step(uint8_t byte, bool trigger) {
     if (collecting_ == 0) {
         if (trigger) {
             StartSentence();

@@ -8,9 +8,16 @@ class SentenceAssembler {
 public:
     explicit SentenceAssembler(SentenceSink& sink) : sink_(sink) {}
 
-    void FeedByte(uint8_t byte);
+    // A whole read at once; the same as feeding its bytes one by one, only cheaper.
+    void Feed(const uint8_t* bytes, uint32_t count);
+    void FeedByte(uint8_t byte) { Feed(&byte, 1); }
 
 private:
+    // The rule for one byte; trigger tells whether it completes a "$GP".
+    void Step(uint8_t byte, bool trigger);
+    // Copies plain sentence bytes from p until a byte that Step must see, or until the
+    // sentence grows too long; returns where it stopped.
+    const uint8_t* CopyBody(const uint8_t* p, const uint8_t* end);
     void StartSentence();
 
     SentenceSink& sink_;

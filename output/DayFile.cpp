@@ -1,6 +1,5 @@
 #include "output/DayFile.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -65,17 +64,16 @@ int DayFile::BeginLine(const GpsFix& fix, bool* dayStarted) {
 
 double DayFile::Stamp(const GpsFix& fix) const { return minuteOleDate + fix.seconds * kDaysPerSecond; }
 
-bool DayFile::AppendLine(const char* format, ...) {
-    const size_t room = static_cast<size_t>(bufferBytes - fillLength);
-    va_list args;
-    va_start(args, format);
-    const int length = vsnprintf(buffer + fillLength, room, format, args);
-    va_end(args);
-    if (length < 0 || static_cast<size_t>(length) >= room) {
+BoundedText DayFile::NewLine() {
+    return BoundedText(buffer + fillLength, static_cast<size_t>(bufferBytes - fillLength));
+}
+
+bool DayFile::AppendLine(const BoundedText& line) {
+    if (!line.Fits()) {
         buffer[fillLength] = '\0';
         return false;
     }
-    fillLength += length;
+    fillLength += static_cast<int32_t>(line.Length());
     return true;
 }
 

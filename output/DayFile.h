@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include "nmea/GpsFix.h"
+#include "output/BoundedText.h"
 #include "output/MessageCounter.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -48,9 +49,11 @@ public:
     int BeginLine(const GpsFix& fix, bool* dayStarted = nullptr);
     // The OleDate stamp of the fix, which BeginLine has seen.
     double Stamp(const GpsFix& fix) const;
-    // Appends one line formatted at the end of the pending text. A line that does not fit
-    // whole is refused: false, and the buffer stays as it was.
-    bool AppendLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // The room behind the pending text, where the next line is built.
+    BoundedText NewLine();
+    // Keeps the line built in NewLine's room. A line that does not fit whole is
+    // refused: false, and the buffer stays as it was.
+    bool AppendLine(const BoundedText& line);
     // After a line: the flush that falls due when the last write is too long ago.
     int FlushIfDue();
 

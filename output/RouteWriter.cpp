@@ -52,10 +52,11 @@ int RouteWriter::AddWaypoint(const GpsFix& fix) {
     bool dayStarted = false;
     int result = day.BeginLine(fix, &dayStarted);
     if (dayStarted) ContinueRoute(fix);
-    if (!day.AppendLine("W,1,%3d,%3d,%s%03d,%.8lf,%.8lf,%.8lf,0,1,3,0,65535,,0,0, \r\n", pointNumber, pointNumber,
-                        namePrefix, nameCounter, fix.latitude, fix.longitude, day.Stamp(fix))) {
-        return result;
-    }
+    BoundedText line = day.NewLine();
+    line.Text("W,1,").Integer(pointNumber, 3).Text(",").Integer(pointNumber, 3).Text(",").Text(namePrefix);
+    line.Integer(nameCounter, 3, true).Text(",").Fixed(fix.latitude, 8).Text(",").Fixed(fix.longitude, 8);
+    line.Text(",").Fixed(day.Stamp(fix), 8).Text(",0,1,3,0,65535,,0,0, \r\n");
+    if (!day.AppendLine(line)) return result;
     Advance();
     return result | day.FlushIfDue();
 }

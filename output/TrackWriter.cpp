@@ -36,13 +36,17 @@ int TrackWriter::AddPoint(const GpsFix& fix) {
     int result = day.BeginLine(fix);
     const double stamp = day.Stamp(fix);
     const int seconds = WholeSeconds(fix.seconds);
-    const bool added =
-        fix.altitude > kLowestAltitude
-            ? day.AppendLine("%.8lf, %.8lf,0, %.2lf, %.8lf, %02d.%02d.%02d, %02d:%02d:%02d\r\n", fix.latitude,
-                             fix.longitude, fix.altitude * kFeetPerMetre, stamp, fix.day, fix.month, fix.year,
-                             fix.hour, fix.minute, seconds)
-            : day.AppendLine("%.8lf, %.8lf,0, -777,%.8lf, %02d.%02d.%02d, %02d:%02d:%02d\r\n", fix.latitude,
-                             fix.longitude, stamp, fix.day, fix.month, fix.year, fix.hour, fix.minute, seconds);
+    BoundedText line = day.NewLine();
+    line.Fixed(fix.latitude, 8).Text(", ").Fixed(fix.longitude, 8).Text(",0, ");
+    if (fix.altitude > kLowestAltitude) {
+        line.Fixed(fix.altitude * kFeetPerMetre, 2).Text(", ");
+    } else {
+        line.Text("-777,");
+    }
+    line.Fixed(stamp, 8).Text(", ").Integer(fix.day, 2, true).Text(".").Integer(fix.month, 2, true).Text(".");
+    line.Integer(fix.year, 2, true).Text(", ").Integer(fix.hour, 2, true).Text(":").Integer(fix.minute, 2, true);
+    line.Text(":").Integer(seconds, 2, true).Text("\r\n");
+    const bool added = day.AppendLine(line);
     if (added) result |= day.FlushIfDue();
     return result;
 }

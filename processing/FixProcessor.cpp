@@ -1,7 +1,7 @@
 #include "processing/FixProcessor.h"
 #include <cmath>
-#include <cstring>
 #include "nmea/Checksum.h"
+#include "nmea/FieldReader.h"
 #include "nmea/GgaParser.h"
 #include "nmea/RmcParser.h"
 #include "output/TimeConversion.h"
@@ -10,10 +10,6 @@ namespace {
 
 // An RMC and a GGA nearer in time than this belong to the same epoch.
 constexpr double kSameEpochSeconds = 0.9;
-
-bool StartsWith(const char* sentence, const char* prefix) {
-    return std::strncmp(sentence, prefix, std::strlen(prefix)) == 0;
-}
 
 }  // namespace
 
@@ -24,9 +20,9 @@ FixProcessor::FixProcessor(LocalTimeZone& zone, TextBoxes& boxes, TrackWriter& t
 void FixProcessor::ProcessSentence(const char* sentence) {
     noDataTicks_ = 0;  // any sentence is data, whatever its checksum
     if (ggaParity_ < 0) ApplyFirstTimeDefaults();
-    if (StartsWith(sentence, "$GPGGA,")) {
+    if (nmea::HasPrefix(sentence, "$GPGGA,")) {
         TakeGga(sentence);
-    } else if (StartsWith(sentence, "$GPRMC,")) {
+    } else if (nmea::HasPrefix(sentence, "$GPRMC,")) {
         TakeRmc(sentence);
     }
 }

@@ -1,12 +1,17 @@
 #include "processing/FixStatusText.h"
-#include <cstdarg>
-#include <cwchar>
 #include "output/WholeSeconds.h"
 
 namespace {
 
 // Altitudes at or below this are the "not reported" sentinel.
 constexpr double kLowestShownAltitude = -90000.0;
+
+// "dd.mm.yy hh:mm:ss", each field "%02d".
+void AppendDateTime(BoundedText& piece, const GpsFix& date, int seconds) {
+    piece.Integer(date.day, 2, true).Text(".").Integer(date.month, 2, true).Text(".").Integer(date.year, 2, true);
+    piece.Text(" ").Integer(date.hour, 2, true).Text(":").Integer(date.minute, 2, true).Text(":");
+    piece.Integer(seconds, 2, true);
+}
 
 }  // namespace
 
@@ -18,30 +23,36 @@ FixStatusText::FixStatusText(TextBoxes& boxes) : boxes_(boxes) {}
 void FixStatusText::ShowFix(const GpsFix& fix, const GpsFix& local) {
     const int s = WholeSeconds(fix.seconds);
     Clear();
-    Append(L"UTC:  %02d.%02d.%02d %02d:%02d:%02d \r\n", fix.day, fix.month, fix.year, fix.hour,
-           fix.minute, s);
-    Append(L"Local: %02d.%02d.%02d %02d:%02d:%02d \r\n", local.day, local.month, local.year,
-           local.hour, local.minute, s);
-    Append(L"Lat:   %lf \r\n", fix.latitude);
-    Append(L"Long: %lf\r\n", fix.longitude);
+    BoundedText utc = NewPiece();
+    utc.Text("UTC:  ");
+    AppendDateTime(utc, fix, s);
+    Append(utc.Text(" \r\n"));
+    BoundedText localTime = NewPiece();
+    localTime.Text("Local: ");
+    AppendDateTime(localTime, local, s);
+    Append(localTime.Text(" \r\n"));
+    Append(NewPiece().Text("Lat:   ").Fixed(fix.latitude, 6).Text(" \r\n"));
+    Append(NewPiece().Text("Long: ").Fixed(fix.longitude, 6).Text("\r\n"));
     if (fix.altitude > kLowestShownAltitude) {
-        Append(L"Alt: %.1lf\r\n", fix.altitude);
+        Append(NewPiece().Text("Alt: ").Fixed(fix.altitude, 1).Text("\r\n"));
     } else {
-        Append(L"Alt: ???\r\n");
+        Append(NewPiece().Text("Alt: ???\r\n"));
     }
-    Append(L"Speed: %5.1lf km/h. Course: %.1lf\r\n", fix.speedKmh, fix.course);
-    Append(L"Sat: %2d  Hdop: %.1lf ", fix.satellites, fix.hdop);
+    Append(NewPiece().Text("Speed: ").Fixed(fix.speedKmh, 1, 5).Text(" km/h. Course: ").Fixed(fix.course, 1).Text("\r\n"));
+    Append(NewPiece().Text("Sat: ").Integer(fix.satellites, 2).Text("  Hdop: ").Fixed(fix.hdop, 1).Text(" "));
     Show();
 }
 
 void FixStatusText::ShowNoFix(const GpsFix& rmc) {
     Clear();
-    Append(L"UTC: %02d:%02d:%02d \r\nNo fix\r\n", rmc.hour, rmc.minute, WholeSeconds(rmc.seconds));
+    BoundedText piece = NewPiece();
+    piece.Text("UTC: ").Integer(rmc.hour, 2, true).Text(":").Integer(rmc.minute, 2, true).Text(":");
+    Append(piece.Integer(WholeSeconds(rmc.seconds), 2, true).Text(" \r\nNo fix\r\n"));
     Show();
 }
 
 void FixStatusText::ShowDropped() {
-    Append(L"\r\nDROPPED ");
+    Append(NewPiece().Text("\r\nDROPPED "));
     Show();
 }
 
@@ -50,20 +61,22 @@ void FixStatusText::Clear() {
     text_[0] = L'\0';
 }
 
+BoundedText FixStatusText::NewPiece() {
+    return BoundedText(piece_, static_cast<size_t>(kStatusTextChars - length_));
+}
+
 // Real values leave well over 100 characters free. A piece that does not fit (only
 // absurd numbers from a malformed sentence are that long) is left out whole, so the
-// text always ends in a terminator within its buffer.
-void FixStatusText::Append(const wchar_t* format, ...) {
-    const size_t room = static_cast<size_t>(kStatusTextChars - length_);
-    va_list args;
-    va_start(args, format);
-    const int written = vswprintf(text_ + length_, room, format, args);
-    va_end(args);
-    if (written < 0 || static_cast<size_t>(written) >= room) {
+// text always ends in a terminator within its buffer. Pieces are plain ASCII, one
+// wide character each.
+void FixStatusText::Append(const BoundedText& piece) {
+    if (!piece.Fits()) {
         text_[length_] = L'\0';
         return;
     }
-    length_ += written;
+    const int32_t length = static_cast<int32_t>(piece.Length());
+    for (int32_t i = 0; i <= length; ++i) text_[length_ + i] = static_cast<unsigned char>(piece_[i]);
+    length_ += length;
 }
 
 void FixStatusText::Show() { boxes_.SetText(kStatusBox, text_); }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include "nmea/GpsFix.h"
+#include "output/BoundedText.h"
 #include "platform/TextBoxes.h"
 
 // Wide characters of the status text, terminator included.
@@ -24,10 +25,13 @@ public:
 
 private:
     void Clear();
-    void Append(const wchar_t* format, ...);
+    // A piece of text is built narrow in piece_, with the room left in text_.
+    BoundedText NewPiece();
+    void Append(const BoundedText& piece);
     void Show();
 
     TextBoxes& boxes_;
     wchar_t text_[kStatusTextChars] = {};
+    char piece_[kStatusTextChars] = {};
     int32_t length_ = 0;
 };

@@ -17,6 +17,8 @@ void PrintLines(const char* text, FILE* out) {
 }  // namespace
 
 void ConsoleObserver::OnText(int control, const wchar_t* text, bool) {
+    // A replay changes the status text once a second of recording; unread, it costs nothing.
+    if (control != kLogBox && statusLog_ == nullptr && !statusToOutput_) return;
     static char utf8[4 * 32768];
     WideToUtf8(text, utf8, sizeof utf8);
     if (control == kLogBox) {

@@ -27,6 +27,13 @@ struct TerminalEvent {
     static constexpr int kBackTabKey = 0541;
 };
 
+// Tab moves the focus to the next of count controls, Shift+Tab back; other events leave it.
+inline int CycleFocus(const TerminalEvent& event, int focus, int count) {
+    if (event.IsTab()) return (focus + 1) % count;
+    if (event.IsBackTab()) return (focus + count - 1) % count;
+    return focus;
+}
+
 // The one input loop that every menu and dialog runs, nested or not: it waits for
 // a key, a click or a resize, and runs the one-second tick whenever one is due, so
 // logging never pauses while a menu or dialog is open. Stop is sticky: once asked

@@ -70,7 +70,9 @@ bool Before(const std::wstring& a, const std::wstring& b) {
 
 bool TerminalFileDialog::Run(TerminalScreen& screen, TerminalEvents& events, wchar_t* path, int chars) {
     pathChars_ = chars;
+    // The folder of the last opening may be gone by now; then the current one is shown.
     Browse(folder_.empty() ? "." : folder_);
+    if (!message_.empty()) Browse(".");
     ScopedLayer layer(screen, this);
     for (;;) {
         screen.Redraw();
@@ -89,8 +91,7 @@ int TerminalFileDialog::Handle(const TerminalEvent& event) {
     if (event.kind == TerminalEvent::Mouse) return Click(event);
     if (event.kind != TerminalEvent::Key) return 0;
     if (event.IsEscape()) return -1;
-    if (event.IsTab()) focus_ = (focus_ + 1) % kFocusCount;
-    if (event.IsBackTab()) focus_ = (focus_ + kFocusCount - 1) % kFocusCount;
+    focus_ = CycleFocus(event, focus_, kFocusCount);
     // Typing in the list starts a new file name.
     if (focus_ == List && !event.function && !event.alt && event.key != ' ' && std::iswprint(static_cast<wint_t>(event.key))) {
         focus_ = NameBox;
@@ -99,7 +100,7 @@ int TerminalFileDialog::Handle(const TerminalEvent& event) {
     switch (focus_) {
         case List:
             if (event.IsEnter()) return OpenSelected();
-            HandleListKey(event);
+            if (list_.HandleKey(event, Count())) TakeSelectedName();
             return 0;
         case NameBox:
             if (event.IsEnter()) return OpenTyped();
@@ -114,25 +115,18 @@ int TerminalFileDialog::Handle(const TerminalEvent& event) {
     }
 }
 
-void TerminalFileDialog::HandleListKey(const TerminalEvent& event) {
-    int last = static_cast<int>(entries_.size()) - 1;
-    if (event.IsKey(KEY_UP)) Select(std::max(0, selected_ - 1));
-    if (event.IsKey(KEY_DOWN)) Select(std::min(last, selected_ + 1));
-    if (event.IsKey(KEY_PPAGE)) Select(std::max(0, selected_ - listRows_));
-    if (event.IsKey(KEY_NPAGE)) Select(std::min(last, selected_ + listRows_));
-    if (event.IsKey(KEY_HOME)) Select(0);
-    if (event.IsKey(KEY_END)) Select(last);
-}
-
 int TerminalFileDialog::Click(const TerminalEvent& event) {
     if (event.wheel != 0) {
-        first_ = std::clamp(first_ + event.wheel, 0, std::max(0, static_cast<int>(entries_.size()) - listRows_));
+        list_.Scroll(event.wheel, Count());
         return 0;
     }
     if (!event.click && !event.doubleClick) return 0;
-    if (list_.Contains(event.y, event.x)) {
+    if (list_.Rect().Contains(event.y, event.x)) {
         focus_ = List;
-        Select(first_ + event.y - list_.y);
+        int row = list_.RowAt(event.y, event.x, Count());
+        if (row < 0) return 0;
+        list_.Select(row, Count());
+        TakeSelectedName();
         return event.doubleClick ? OpenSelected() : 0;
     }
     if (nameBox_.rect.Contains(event.y, event.x)) focus_ = NameBox;
@@ -146,8 +140,8 @@ int TerminalFileDialog::Click(const TerminalEvent& event) {
 }
 
 int TerminalFileDialog::OpenSelected() {
-    if (selected_ < 0 || selected_ >= static_cast<int>(entries_.size())) return OpenTyped();
-    const Entry& entry = entries_[static_cast<size_t>(selected_)];
+    if (list_.Selected() < 0) return OpenTyped();
+    const Entry& entry = entries_[static_cast<size_t>(list_.Selected())];
     std::string path = folder_ + (folder_ == "/" ? "" : "/") + ToUtf8(entry.name);
     if (entry.folder) {
         Browse(path);
@@ -158,7 +152,7 @@ int TerminalFileDialog::OpenSelected() {
 
 // The name box: a folder is browsed, anything else is taken when its folder exists.
 int TerminalFileDialog::OpenTyped() {
-    if (name_.empty()) return selected_ >= 0 ? OpenSelected() : 0;
+    if (name_.empty()) return list_.Selected() >= 0 ? OpenSelected() : 0;
     std::string typed = ToUtf8(name_);
     const char* home = getenv("HOME");
     if (typed[0] == '~' && (typed.size() == 1 || typed[1] == '/') && home != nullptr) {
@@ -201,8 +195,7 @@ void TerminalFileDialog::Browse(const std::string& folder) {
 
 void TerminalFileDialog::Load() {
     entries_.clear();
-    selected_ = -1;
-    first_ = 0;
+    list_.Reset();
     DIR* folder = opendir(folder_.c_str());
     if (folder == nullptr) {
         message_ = L"Cannot read the folder " + ToWide(folder_) + L".";
@@ -225,17 +218,12 @@ void TerminalFileDialog::Load() {
     if (folder_ != "/") entries_.insert(entries_.begin(), {L"..", true});
 }
 
-void TerminalFileDialog::Select(int row) {
-    if (row < 0 || row >= static_cast<int>(entries_.size())) return;
-    selected_ = row;
-    if (selected_ < first_) first_ = selected_;
-    if (selected_ >= first_ + listRows_) first_ = selected_ - listRows_ + 1;
-    // A file chosen in the list becomes the file name, as in the handheld's dialog.
-    const Entry& entry = entries_[static_cast<size_t>(row)];
-    if (!entry.folder) {
-        name_ = entry.name;
-        nameBox_.MoveToEnd();
-    }
+void TerminalFileDialog::TakeSelectedName() {
+    if (list_.Selected() < 0) return;
+    const Entry& entry = entries_[static_cast<size_t>(list_.Selected())];
+    if (entry.folder) return;
+    name_ = entry.name;
+    nameBox_.MoveToEnd();
 }
 
 void TerminalFileDialog::NextFilter() {
@@ -258,17 +246,16 @@ void TerminalFileDialog::Draw(TerminalScreen& screen) {
     int used = screen.Text(box.y + 1, left, width, lookIn);
     screen.Text(box.y + 1, left + used, width - used, FitTail(ToWide(folder_), width - used), TerminalScreen::Bold);
 
-    list_ = {box.y + 2, left, std::max(1, bottom - 5 - (box.y + 2)), width};
-    listRows_ = list_.height;
-    first_ = std::clamp(first_, 0, std::max(0, static_cast<int>(entries_.size()) - listRows_));
-    for (int row = 0; row < listRows_ && first_ + row < static_cast<int>(entries_.size()); ++row) {
-        const Entry& entry = entries_[static_cast<size_t>(first_ + row)];
+    list_.Place({box.y + 2, left, bottom - 5 - (box.y + 2), width}, Count());
+    for (int row = 0; row < list_.Rows() && list_.First() + row < Count(); ++row) {
+        int index = list_.First() + row;
+        const Entry& entry = entries_[static_cast<size_t>(index)];
         std::wstring text = entry.name + (entry.folder ? L"/" : L"");
-        screen.Line(list_.y + row, left, width, text,
-                    first_ + row == selected_ ? TerminalScreen::Reverse : TerminalScreen::Plain);
+        screen.Line(list_.Rect().y + row, left, width, text,
+                    index == list_.Selected() ? TerminalScreen::Reverse : TerminalScreen::Plain);
     }
-    if (selected_ < 0 && focus_ == List) screen.PlaceCursor(list_.y, left);
-    screen.ScrollBar(list_.y, box.x + box.width - 1, listRows_, first_, listRows_, static_cast<int>(entries_.size()));
+    if (list_.Selected() < 0 && focus_ == List) screen.PlaceCursor(list_.Rect().y, left);
+    screen.ScrollBar(list_.Rect().y, box.x + box.width - 1, list_.Rows(), list_.First(), list_.Rows(), Count());
 
     screen.Text(bottom - 4, left, width, message_, TerminalScreen::Bold);
     const std::wstring labels[2] = {L"File name:     ", L"Files of type: "};

@@ -3,6 +3,7 @@
 #include <vector>
 #include "shell/TerminalEditBox.h"
 #include "shell/TerminalEvents.h"
+#include "shell/TerminalListView.h"
 #include "shell/TerminalScreen.h"
 
 // The open-file dialog for a replay: browses this host's folders, lists the
@@ -29,14 +30,15 @@ private:
     // 1: a file was chosen; -1: cancelled; 0: keep going.
     int Handle(const TerminalEvent& event);
     int Click(const TerminalEvent& event);
-    void HandleListKey(const TerminalEvent& event);
     int OpenSelected();
     int OpenTyped();
     int Choose(const std::string& hostPath);
     void Browse(const std::string& folder);
     void Load();
-    void Select(int row);
+    // A file selected in the list becomes the file name, as in the handheld's dialog.
+    void TakeSelectedName();
     void NextFilter();
+    int Count() const { return static_cast<int>(entries_.size()); }
 
     std::string& folder_;
     std::wstring name_;
@@ -47,10 +49,7 @@ private:
     int pathChars_ = 0;  // the room of the caller's buffer, its NUL included
     int filter_ = 0;
     int focus_ = List;
-    int selected_ = -1;
-    int first_ = 0;
-    int listRows_ = 1;  // as last drawn
-    TerminalRect list_;
+    TerminalListView list_;
     TerminalRect type_;
     TerminalRect buttons_[kFocusCount];
 };

@@ -2,6 +2,7 @@
 #include "shell/FolderDialog.h"
 #include "shell/TerminalEditBox.h"
 #include "shell/TerminalEvents.h"
+#include "shell/TerminalListView.h"
 #include "shell/TerminalScreen.h"
 
 // The face of the "Select output folder" dialog: the path box, the name box with
@@ -23,17 +24,11 @@ private:
     int Handle(const TerminalEvent& event);
     int Click(const TerminalEvent& event);
     int Press(int button);
-    void HandleListKey(const TerminalEvent& event);
-    void Select(int row);
-    // After a double tap or a Create the list is filled anew, with no row selected.
-    void Refilled();
+    void DoubleTap(int row);
 
     FolderDialog& model_;
     TerminalEditBox nameBox_;
+    TerminalListView list_;
     int focus_ = List;
-    int selected_ = -1;
-    int first_ = 0;
-    int listRows_ = 1;  // as last drawn
-    TerminalRect list_;
     TerminalRect buttons_[kFocusCount];
 };

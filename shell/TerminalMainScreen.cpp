@@ -37,8 +37,7 @@ int TerminalMainScreen::Handle(const TerminalEvent& event, TerminalScreen& scree
     if (event.IsChar(kCtrlA)) return kCommandAbout;
     if (event.IsChar(kCtrlQ)) return kCommandCloseNow;
     if (event.IsChar(kCtrlL)) clearok(curscr, TRUE);
-    if (event.IsTab()) focus_ = (focus_ + 1) % kFocusCount;
-    if (event.IsBackTab()) focus_ = (focus_ + kFocusCount - 1) % kFocusCount;
+    focus_ = CycleFocus(event, focus_, kFocusCount);
     if ((event.IsEnter() || event.IsChar(' ')) && focus_ != LogBox) Press(focus_);
     if (event.IsKey(KEY_UP)) ScrollLog(-1);
     if (event.IsKey(KEY_DOWN)) ScrollLog(1);

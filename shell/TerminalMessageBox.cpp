@@ -36,8 +36,9 @@ int TerminalMessageBox::Chosen(const TerminalEvent& event) {
         return -1;
     }
     if (event.IsEnter() || event.IsChar(' ')) return focus_;
-    if (event.IsTab() || event.IsKey(KEY_RIGHT)) focus_ = (focus_ + 1) % count;
-    if (event.IsBackTab() || event.IsKey(KEY_LEFT)) focus_ = (focus_ + count - 1) % count;
+    focus_ = CycleFocus(event, focus_, count);
+    if (event.IsKey(KEY_RIGHT)) focus_ = (focus_ + 1) % count;
+    if (event.IsKey(KEY_LEFT)) focus_ = (focus_ + count - 1) % count;
     // A button's first letter presses it, as Y and N do in the question.
     if (event.kind == TerminalEvent::Key && !event.function) {
         for (int i = 0; i < count; ++i) {

@@ -101,10 +101,6 @@ private:
 }  // namespace
 
 int RunTerminal(const CommandLine& line) {
-    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
-        fprintf(stderr, "kestrave: the terminal program needs a terminal; use kestrave log to log without one.\n");
-        return 2;
-    }
     InstanceLock lock;
     std::string lockPath = InstanceLock::DefaultPath();
     switch (lock.Acquire(lockPath)) {
@@ -121,6 +117,10 @@ int RunTerminal(const CommandLine& line) {
         case InstanceLock::Result::Acquired:
             if (!lock.Error().empty()) fprintf(stderr, "kestrave: warning: %s\n", lock.Error().c_str());
             break;
+    }
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
+        fprintf(stderr, "kestrave: the terminal program needs a terminal; use kestrave log to log without one.\n");
+        return 2;
     }
     FILE* statusLog = nullptr;
     if (!line.statusLog.empty()) {

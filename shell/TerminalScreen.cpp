@@ -25,8 +25,8 @@ TerminalScreen::~TerminalScreen() { Stop(); }
 
 bool TerminalScreen::Start() {
     // newterm, unlike initscr, reports an unusable terminal instead of exiting.
-    if (newterm(nullptr, stdout, stdin) == nullptr) return false;
-    started_ = true;
+    session_ = newterm(nullptr, stdout, stdin);
+    if (session_ == nullptr) return false;
     // Raw, so that Ctrl+Q and Ctrl+S reach the program instead of the flow control.
     raw();
     noecho();
@@ -39,10 +39,11 @@ bool TerminalScreen::Start() {
 }
 
 void TerminalScreen::Stop() {
-    if (!started_) return;
-    started_ = false;
+    if (session_ == nullptr) return;
     curs_set(1);
     endwin();
+    delscreen(static_cast<SCREEN*>(session_));
+    session_ = nullptr;
 }
 
 int TerminalScreen::Rows() const { return LINES; }

@@ -62,7 +62,7 @@ public:
 
 private:
     std::vector<TerminalLayer*> layers_;
-    bool started_ = false;
+    void* session_ = nullptr;  // the curses SCREEN, kept out of this header
     int cursorY_ = -1;
     int cursorX_ = -1;
 };

@@ -1,5 +1,7 @@
 #include "shell/TextBox.h"
 
+#include <cwchar>
+
 void TextBox::SetText(const wchar_t* text) {
     length_ = 0;
     Add(text);
@@ -12,6 +14,8 @@ void TextBox::AppendText(const wchar_t* text) {
 
 // A message longer than the room left is cut: the box never grows past its storage.
 void TextBox::Add(const wchar_t* text) {
-    while (*text != L'\0' && length_ < kCapacity) text_[length_++] = *text++;
+    const size_t count = wcsnlen(text, kCapacity - length_);
+    wmemcpy(text_ + length_, text, count);
+    length_ += count;
     text_[length_] = L'\0';
 }

@@ -107,6 +107,9 @@ TEST_F(PtyReceiverTest, AFullLineLosesBytesInsteadOfBlocking) {
     }
     EXPECT_GT(refused, 0u);
     EXPECT_LT(sent, 1000 * epoch.size());
+    // The kernel hands bytes on to the reader's queue in the background.
+    pollfd waiting{asleep.fd(), POLLIN, 0};
+    ASSERT_EQ(poll(&waiting, 1, 2000), 1);
     EXPECT_GT(line.Unread(), 0);
     // Once the reader takes what is waiting, the line has room again.
     EXPECT_EQ(asleep.Take(sent, 500).size(), sent);

@@ -40,7 +40,8 @@ public:
     // Puts as many of the bytes on the line as fit and returns that count; 0 when
     // nobody has the line open.
     size_t Send(const char* data, size_t size);
-    // Bytes on the line that the reader has not taken yet.
+    // Bytes waiting for the reader to take them. Bytes just sent may not count yet:
+    // the kernel moves them to the reader's queue in the background.
     int Unread() const;
 
     static int64_t MonotonicNs();

@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# The benchmarks of the replay; their own command, not part of the tests.
+#
+#   bench/run.sh              a 24-hour recording (about 35 MB at 1 Hz), 7 rounds: the replay
+#                             against GPSBabel and against a plain byte scan, medians, MB/s
+#                             and ratios; then the per-epoch micro-benchmark
+#   bench/run.sh --quick      the same with a 1-hour recording and 3 rounds: a smoke test
+#   bench/run.sh --callgrind  instructions per epoch under valgrind, and what dominates them
+#   bench/run.sh --exactness  the fast number routines against snprintf and strtod, over
+#                             tens of millions of values (the test run checks a sample)
+#
+# Everything is built with Release flags in build-bench/. The byte scan reads the file with
+# read() in 1 KiB chunks, as the replay does, and adds up every byte: the floor that no
+# reader of the file can beat. Each round runs the three contenders once, in a rotating
+# order, so that a slow moment of the machine does not fall on one of them only.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+mode=full
+case "${1:-}" in
+  "") ;;
+  --quick) mode=quick ;;
+  --callgrind) mode=callgrind ;;
+  --exactness) mode=exactness ;;
+  -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
+  *) echo "bench/run.sh: unknown option '$1'; see bench/run.sh --help." >&2; exit 2 ;;
+esac
+
+tools/install-deps.sh --bench
+
+dir=build-bench
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRAVE_BENCH=ON >/dev/null
+targets=(kestrave kestrave_bytescan kestrave_epoch_bench)
+[ "$mode" = exactness ] && targets+=(kestrave_tests)
+ninja -C "$dir" "${targets[@]}" >/dev/null
+
+if [ "$mode" = exactness ]; then
+  echo "Fast number routines against the C library, 20 million values per test:"
+  KESTRAVE_EXACTNESS_SAMPLES=20000000 "$dir/kestrave_tests" --gtest_filter='*Exactness*'
+  exit 0
+fi
+
+# Instructions counted by callgrind only inside SentenceAssembler::Feed, which is where
+# every epoch's work happens; two passes over the simulated hour.
+if [ "$mode" = callgrind ]; then
+  epochs=7200
+  out=$(mktemp -d "$dir/callgrind.XXXXXX")
+  trap 'rm -rf "$out"' EXIT
+  valgrind --tool=callgrind --callgrind-out-file="$out/epochs.out" --toggle-collect='SentenceAssembler::Feed*' \
+    "$dir/bench/kestrave_epoch_bench" --epochs "$epochs" >"$out/stdout" 2>"$out/stderr"
+  total=$(sed -n 's/.*Collected : \([0-9]*\).*/\1/p' "$out/stderr")
+  cat "$out/stdout"
+  awk -v total="$total" -v epochs="$epochs" \
+    'BEGIN { printf "Instructions per epoch: %.0f (callgrind, %d epochs of the simulated drive)\n\n", total / epochs, epochs }'
+  echo "Where they go (own instructions per epoch, by function):"
+  callgrind_annotate --inclusive=no "$out/epochs.out" 2>/dev/null |
+    awk -v epochs="$epochs" '/^ *[0-9,]+ +\(/ && !/PROGRAM TOTALS/ {
+      n = $1; gsub(",", "", n); $1 = ""; $2 = "";
+      sub(/^ +/, ""); sub(/ \[.*$/, ""); sub(/^.*:/, "");
+      if (n / epochs >= 20) printf "%8.0f  %s\n", n / epochs, $0 }' | head -25
+  echo
+  echo "By concern:"
+  callgrind_annotate --inclusive=no "$out/epochs.out" 2>/dev/null |
+    awk -v epochs="$epochs" '/^ *[0-9,]+ +\(/ && !/PROGRAM TOTALS/ {
+      n = $1; gsub(",", "", n);
+      c = "other (pairing, jump filter, pacing, route selection, day files)";
+      if ($0 ~ /SentenceAssembler/) c = "cutting sentences (assembler)";
+      else if ($0 ~ /Checksum/) c = "checksums";
+      else if ($0 ~ /ParseDecimal|ReadInt|ReadWidthInt|ReadDegrees|ReadUtcTime|strto/) c = "number conversion (reading fields)";
+      else if ($0 ~ /FindComma|HasPrefix|SkipBytes|ParseRmc|ParseGga/) c = "walking the fields";
+      else if ($0 ~ /FormatFixed|FormatInteger|BoundedText|printf|FixStatusText|TrackWriter|RouteWriter|mem(cpy|move)/) c = "formatting (status text, track and route lines)";
+      else if ($0 ~ /ToLocalTime|ToOleDate|Calendar|SystemTime|FileTime|Zone/) c = "local time and date stamps";
+      sum[c] += n } END { for (c in sum) printf "%8.0f  %s\n", sum[c] / epochs, c }' | sort -rn
+  exit 0
+fi
+
+if [ "$mode" = quick ]; then minutes=60; rounds=3; else minutes=1440; rounds=7; fi
+
+# The recording is made once and kept until the program changes.
+data="$dir/bench-data"
+mkdir -p "$data"
+recording="$data/drive-${minutes}min.nmea"
+if [ ! -s "$recording" ] || [ "$dir/kestrave" -nt "$recording" ]; then
+  echo "Making a ${minutes}-minute recording with kestrave simulate..."
+  "$dir/kestrave" simulate --out "$recording" --seed 1 --minutes "$minutes" >/dev/null
+fi
+bytes=$(stat -c %s "$recording")
+
+# Outputs go to the same disk as the recording.
+work=$(mktemp -d "$dir/bench-run.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+# Runs a command with its output thrown away and prints its wall-clock seconds.
+timed() {
+  local start end
+  start=$(date +%s%N)
+  if ! "$@" >"$work/last.out" 2>&1; then
+    echo "bench/run.sh: this failed: $*" >&2
+    cat "$work/last.out" >&2
+    exit 1
+  fi
+  end=$(date +%s%N)
+  awk -v ns=$((end - start)) 'BEGIN { printf "%.4f\n", ns / 1e9 }'
+}
+
+run() {
+  case "$1" in
+    kestrave)
+      rm -rf "$work/days" && mkdir "$work/days"
+      timed "$dir/kestrave" replay "$recording" --out "$work/days" --root "$work" --config "$work/config" ;;
+    gpsbabel)
+      rm -f "$work/gpsbabel.plt"
+      timed gpsbabel -i nmea -f "$recording" -o ozi -F "$work/gpsbabel.plt" ;;
+    bytescan)
+      timed "$dir/bench/kestrave_bytescan" "$recording" ;;
+  esac
+}
+
+contenders=(kestrave gpsbabel bytescan)
+echo "Recording: $recording, $bytes bytes; $rounds rounds"
+for ((round = 0; round < rounds; round++)); do
+  for ((i = 0; i < 3; i++)); do
+    c=${contenders[$(((round + i) % 3))]}
+    run "$c" >>"$work/$c.times"
+  done
+  printf '.'
+done
+echo
+
+median() { sort -g "$1" | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+k=$(median "$work/kestrave.times")
+g=$(median "$work/gpsbabel.times")
+s=$(median "$work/bytescan.times")
+
+echo
+awk -v bytes="$bytes" -v k="$k" -v g="$g" -v s="$s" -v rounds="$rounds" 'BEGIN {
+  mb = bytes / 1e6
+  printf "Medians of %d runs, %.1f MB (1 MB = 10^6 bytes):\n\n", rounds, mb
+  printf "| contender | median time | MB/s | ratio |\n"
+  printf "|---|---|---|---|\n"
+  printf "| kestrave replay --out DIR | %.3f s | %.1f | 1 |\n", k, mb / k
+  printf "| gpsbabel -i nmea -o ozi | %.3f s | %.1f | Kestrave %.1fx faster |\n", g, mb / g, g / k
+  printf "| byte scan (read 1 KiB, sum) | %.3f s | %.1f | Kestrave takes %.2fx its time |\n", s, mb / s, k / s
+  printf "\nGoal, at least 40x faster than GPSBabel: %.1fx, %s\n", g / k, (g / k >= 40) ? "met" : "MISSED"
+  printf "Goal, within 5x of the byte scan:        %.2fx, %s\n", k / s, (k / s <= 5) ? "met" : "MISSED"
+}'
+
+echo
+echo "Micro-benchmark, one epoch (RMC, GGA, GSA, 3 GSV) from bytes to the day files:"
+if [ "$mode" = quick ]; then
+  bench_args=(--benchmark_repetitions=3 --benchmark_min_time=0.05)
+else
+  bench_args=(--benchmark_repetitions=5)
+fi
+"$dir/bench/kestrave_epoch_bench" "${bench_args[@]}" --benchmark_report_aggregates_only=true 2>&1 | grep -E 'Benchmark|---|median'

@@ -1,0 +1,45 @@
+#include <string>
+
+#include "fuzz/FuzzCheck.h"
+#include "fuzz/FuzzTargets.h"
+#include "output/RouteWriter.h"
+#include "tests/support/ExampleFix.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/FakeFileSystem.h"
+#include "tests/support/FixedOffsetZone.h"
+#include "tests/support/RecordingTextBoxes.h"
+
+// The bytes as the route file an earlier run left for the day, then two waypoints
+// of that day: the first continues the file, and the flush appends behind it.
+void FuzzContinueRoute(const uint8_t* data, size_t size) {
+    static const std::wstring kDayFile = L"\\Kestrave\\2009-03-25.rte";
+    const std::string before(reinterpret_cast<const char*>(data), size);
+    FakeFileSystem files;
+    FakeClock clock;
+    FixedOffsetZone zone;
+    RecordingTextBoxes boxes;
+    MessageCounter messages;
+    RouteWriter writer(files, clock, zone, boxes, messages);
+    files.AddFolder(L"\\Kestrave");
+    files.AddFile(kDayFile, before);
+
+    writer.AddWaypoint(ExampleFix());
+    writer.AddWaypoint(ExampleFixAt(25, 3, 9, 12, 18, 0.0));
+    FUZZ_CHECK(writer.Flush() == 0);
+    FUZZ_CHECK(files.OpenCount() == 0);
+
+    // Continuing only appends: the old bytes stay, followed by two whole waypoint lines.
+    const std::string after = files.Contents(kDayFile);
+    FUZZ_CHECK(after.compare(0, before.size(), before) == 0);
+    std::string added = after.substr(before.size());
+    if (before.empty()) {
+        // An empty file first gets its header.
+        FUZZ_CHECK(added.compare(0, 12, "OziExplorer ") == 0);
+        const size_t firstLine = added.find("\r\nW,1,");
+        FUZZ_CHECK(firstLine != std::string::npos);
+        added.erase(0, firstLine + 2);
+    }
+    FUZZ_CHECK(added.compare(0, 4, "W,1,") == 0);
+    FUZZ_CHECK(added.find("\r\nW,1,") != std::string::npos);
+    FUZZ_CHECK(added.size() >= 2 && added.compare(added.size() - 2, 2, "\r\n") == 0);
+}

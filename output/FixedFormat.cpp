@@ -1,0 +1,134 @@
+#include "output/FixedFormat.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr int kMaxDecimals = 9;
+// The largest number of units of the last decimal that is printed here.
+constexpr uint64_t kMaxUnits = 9999999999999999999ull;
+
+constexpr int kMantissaBits = 52;
+constexpr int kExponentMask = 0x7FF;
+constexpr int kExponentBias = 1075;  // bias plus the mantissa bits: value = m * 2^(e - 1075)
+// Shifts up to here keep m (53 bits) times 10^9 (30 bits) inside 128 bits.
+constexpr int kMaxLeftShift = 44;
+
+using Wide = unsigned __int128;
+
+constexpr uint64_t PowerOfTen(int exponent) { return exponent == 0 ? 1 : 10 * PowerOfTen(exponent - 1); }
+
+// "00" to "99", so that digits are made two at a time.
+struct DigitPairs {
+    char text[200] = {};
+    constexpr DigitPairs() {
+        for (int i = 0; i < 100; ++i) {
+            text[2 * i] = static_cast<char>('0' + i / 10);
+            text[2 * i + 1] = static_cast<char>('0' + i % 10);
+        }
+    }
+};
+constexpr DigitPairs kDigitPairs;
+
+// Decimal digits of value.
+int CountDigits(uint64_t value) {
+    int count = 1;
+    for (; value >= 100; value /= 100) count += 2;
+    return value >= 10 ? count + 1 : count;
+}
+
+// Writes exactly count digits of value (the lowest ones, zero-padded) and returns count.
+int WriteDigits(char* out, uint64_t value, int count) {
+    char* p = out + count;
+    while (p - out >= 2) {
+        const char* pair = kDigitPairs.text + 2 * (value % 100);
+        value /= 100;
+        *--p = pair[1];
+        *--p = pair[0];
+    }
+    if (p != out) *--p = static_cast<char>('0' + value % 10);
+    return count;
+}
+
+// |value| * scale rounded to a whole number, half to even on the exact binary value, as
+// glibc rounds in the default rounding mode. False when value is not finite or the
+// result is above kMaxUnits.
+bool ScaledUnits(uint64_t bits, uint64_t scale, uint64_t& units) {
+    const int biased = static_cast<int>(bits >> kMantissaBits) & kExponentMask;
+    uint64_t mantissa = bits & ((uint64_t{1} << kMantissaBits) - 1);
+    if (biased == kExponentMask) return false;  // infinite or NaN
+    int exponent = 1 - kExponentBias;          // subnormal
+    if (biased != 0) {
+        mantissa |= uint64_t{1} << kMantissaBits;
+        exponent = biased - kExponentBias;
+    }
+    const Wide scaled = Wide{mantissa} * scale;
+    Wide whole = 0;
+    if (exponent >= 0) {
+        if (exponent > kMaxLeftShift) return false;
+        whole = scaled << exponent;
+    } else if (exponent > -128) {
+        const int shift = -exponent;
+        whole = scaled >> shift;
+        const Wide remainder = scaled - (whole << shift);
+        const Wide half = Wide{1} << (shift - 1);
+        if (remainder > half || (remainder == half && (whole & 1) != 0)) ++whole;
+    }
+    // From a shift of 128 on, scaled (below 2^83) is under half a unit: it rounds to 0.
+    if (whole > kMaxUnits) return false;
+    units = static_cast<uint64_t>(whole);
+    return true;
+}
+
+// One instance per number of decimals, so that the scale is a constant to divide by.
+template <int kDecimals>
+int FormatFixedWith(char* out, double value) {
+    constexpr uint64_t kScale = PowerOfTen(kDecimals);
+    uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    uint64_t units = 0;
+    if (!ScaledUnits(bits, kScale, units)) return -1;
+    int length = 0;
+    if ((bits >> 63) != 0) out[length++] = '-';  // printf shows the sign of -0.0 too
+    const uint64_t whole = units / kScale;
+    length += WriteDigits(out + length, whole, CountDigits(whole));
+    if (kDecimals > 0) {
+        out[length++] = '.';
+        length += WriteDigits(out + length, units % kScale, kDecimals);
+    }
+    out[length] = '\0';
+    return length;
+}
+
+using FixedFormatter = int (*)(char*, double);
+constexpr FixedFormatter kFixedFormatters[kMaxDecimals + 1] = {
+    FormatFixedWith<0>, FormatFixedWith<1>, FormatFixedWith<2>, FormatFixedWith<3>, FormatFixedWith<4>,
+    FormatFixedWith<5>, FormatFixedWith<6>, FormatFixedWith<7>, FormatFixedWith<8>, FormatFixedWith<9>,
+};
+
+}  // namespace
+
+int FormatInteger(char* out, int32_t value, int width, bool zeroPad) {
+    if (zeroPad && width == 2 && value >= 0 && value < 100) {  // dates and times
+        out[0] = kDigitPairs.text[2 * value];
+        out[1] = kDigitPairs.text[2 * value + 1];
+        out[2] = '\0';
+        return 2;
+    }
+    const bool negative = value < 0;
+    const uint64_t magnitude = static_cast<uint64_t>(negative ? -int64_t{value} : int64_t{value});
+    const int sign = negative ? 1 : 0;
+    const int natural = CountDigits(magnitude);
+    const int digits = zeroPad && width - sign > natural ? width - sign : natural;
+    int length = 0;
+    for (int pad = width - sign - digits; pad > 0; --pad) out[length++] = ' ';
+    if (negative) out[length++] = '-';
+    length += WriteDigits(out + length, magnitude, digits);
+    out[length] = '\0';
+    return length;
+}
+
+int FormatFixed(char* out, double value, int decimals) {
+    if (decimals < 0 || decimals > kMaxDecimals) return -1;
+    return kFixedFormatters[decimals](out, value);
+}

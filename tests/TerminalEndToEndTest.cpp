@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "tests/support/TempFolder.h"
+
+// The real program in a real terminal: tmux runs it in a detached session of a fixed
+// size, keys go in with send-keys, the screen comes back with capture-pane.
+
+namespace {
+
+constexpr int kWaitSeconds = 60;  // generous: the machine may be slow and busy
+
+std::string Shell(const std::string& command, int* status = nullptr) {
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return output;
+    char buffer[4096];
+    size_t count;
+    while ((count = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, count);
+    int result = pclose(pipe);
+    if (status != nullptr) *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
+    return output;
+}
+
+bool HaveTmux() { return system("tmux -V >/dev/null 2>&1") == 0; }
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+bool HasLineWith(const std::string& screen, const std::string& first, const std::string& then) {
+    std::istringstream lines(screen);
+    std::string line;
+    while (std::getline(lines, line)) {
+        size_t at = line.find(first);
+        if (at != std::string::npos && line.find(then, at + first.size()) != std::string::npos) return true;
+    }
+    return false;
+}
+
+// The first lines of the example drive, one after another: 6 lines per second of the drive.
+std::string DriveLines(int first, int count) {
+    std::ifstream in(std::string(KESTRAVE_SOURCE_DIR) + "/examples/drive.nmea", std::ios::binary);
+    std::string line;
+    std::string lines;
+    for (int number = 1; std::getline(in, line) && number < first + count; ++number) {
+        if (number >= first) lines += line + "\n";
+    }
+    return lines;
+}
+
+class TerminalEndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!HaveTmux()) GTEST_SKIP() << "tmux is not installed; the terminal program is not tested end to end";
+        for (const char* name : {"root", "config", "run", "home"}) {
+            ASSERT_EQ(system(("mkdir -p " + temp.path + "/" + name).c_str()), 0);
+        }
+    }
+
+    void TearDown() override { Shell(Tmux() + " kill-server 2>/dev/null"); }
+
+    std::string Tmux() const { return "tmux -S " + temp.path + "/tmux.sock -f /dev/null"; }
+
+    // The program's environment: everything it could touch lies in the temporary folder.
+    std::string Environment() const {
+        return "env -u LC_ALL -u LC_CTYPE LANG=C.UTF-8 TZ=UTC HOME=" + temp.path + "/home XDG_CONFIG_HOME=" +
+               temp.path + "/home/.config XDG_RUNTIME_DIR=" + temp.path + "/run ";
+    }
+
+    std::string ProgramCommand() const {
+        return Environment() + KESTRAVE_BINARY " --root " + temp.path + "/root --config " + temp.path + "/config";
+    }
+
+    void Start() {
+        std::string inPane = "cd " + temp.path + " && " + ProgramCommand() + "; echo $? > " + temp.path + "/exit-code";
+        ASSERT_EQ(system((Tmux() + " new-session -d -x 100 -y 40 -s kestrave '" + inPane + "'").c_str()), 0);
+        ASSERT_TRUE(WaitFor("Tools"));
+    }
+
+    void Keys(const std::string& keys) { Shell(Tmux() + " send-keys -t kestrave " + keys); }
+    void Type(const std::string& text) { Shell(Tmux() + " send-keys -t kestrave -l '" + text + "'"); }
+    // With the lines scrolled off the top, which only the terminal outside the program's
+    // full screen has (tmux may scroll it to say that the pane is dead).
+    std::string Screen() { return Shell(Tmux() + " capture-pane -p -S - -t kestrave 2>/dev/null"); }
+
+    bool WaitUntil(const std::function<bool(const std::string&)>& done) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kWaitSeconds);
+        while (std::chrono::steady_clock::now() < deadline) {
+            lastScreen = Screen();
+            if (done(lastScreen)) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        ADD_FAILURE() << "the screen never got there; it shows:\n" << lastScreen;
+        return false;
+    }
+    bool WaitFor(const std::string& text) {
+        return WaitUntil([&](const std::string& screen) { return screen.find(text) != std::string::npos; });
+    }
+    bool WaitForGone(const std::string& text) {
+        return WaitUntil([&](const std::string& screen) { return screen.find(text) == std::string::npos; });
+    }
+
+    // The exit code the pane wrote once the program ended; -1 when it never did.
+    int ExitCode() {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kWaitSeconds);
+        while (std::chrono::steady_clock::now() < deadline) {
+            std::string code = temp.Read("exit-code");
+            if (!code.empty() && code.back() == '\n') return std::stoi(code);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return -1;
+    }
+
+    void ReadNmeaFile(const std::string& name) {
+        Keys("F10");
+        ASSERT_TRUE(WaitFor("Read NMEA file"));
+        Keys("Down Enter");
+        ASSERT_TRUE(WaitFor("Look in:"));
+        // Typing in the list starts the file name; a full host path is taken as it is.
+        Type(temp.path + "/" + name);
+        ASSERT_TRUE(WaitFor("/" + name));
+        Keys("Enter");
+        ASSERT_TRUE(WaitForGone("Look in:"));
+    }
+
+    TempFolder temp;
+    std::string lastScreen;
+};
+
+TEST_F(TerminalEndToEndTest, ReplaysChoosesANewFolderAndKeepsItOnExit) {
+    temp.Write("config/settings.reg",
+               "Windows Registry Editor Version 5.00\n\n"
+               "[HKEY_CURRENT_USER\\Software\\Zolvet\\Kestrave]\n"
+               "\"PortNumber\"=dword:ffffffff\n"
+               "\"PortSpeed\"=dword:000012c0\n"
+               "\"OutputDir\"=\"\\\\Kestrave\"\n");
+    temp.Write("first.nmea", DriveLines(1, 1800));    // 21:45:00 to 21:49:59 UTC
+    temp.Write("second.nmea", DriveLines(1801, 1800));  // 21:50:00 to 21:54:59 UTC
+    Start();
+
+    int status = 0;
+    std::string second = Shell(ProgramCommand() + " 2>&1 </dev/null", &status);
+    EXPECT_EQ(status, 1);
+    std::string holder = temp.Read("run/kestrave.lock");
+    ASSERT_FALSE(holder.empty());
+    EXPECT_EQ(second, "Kestrave is already running (process " + holder.substr(0, holder.size() - 1) + ")\n");
+
+    // The fix shows while the file is replayed; the end of the file flushes into \Kestrave.
+    ReadNmeaFile("first.nmea");
+    ASSERT_TRUE(WaitUntil([](const std::string& screen) {
+        return screen.find("UTC:") != std::string::npos && screen.find("Lat:") != std::string::npos;
+    }));
+    ASSERT_TRUE(WaitFor("File processed"));
+    EXPECT_NE(lastScreen.find(temp.path + "/first.nmea"), std::string::npos) << "the path heads the log";
+
+    Keys("F10");
+    ASSERT_TRUE(WaitFor("Select Output folder"));
+    Keys("Down Down Enter");
+    ASSERT_TRUE(WaitFor("New folder name:"));
+    Keys("Tab");
+    Type("Trips");
+    Keys("Enter");  // Create
+    ASSERT_TRUE(WaitUntil([](const std::string& screen) { return HasLineWith(screen, "Trips", "Folder"); }));
+    EXPECT_TRUE(temp.Exists("root/Trips"));
+    Keys("BTab End Enter");  // into the last folder, "Trips"
+    ASSERT_TRUE(WaitFor("\\Trips "));
+    Keys("Tab Tab Tab Enter");  // OK
+    ASSERT_TRUE(WaitForGone("New folder name:"));
+
+    ReadNmeaFile("second.nmea");
+    ASSERT_TRUE(WaitUntil([](const std::string& screen) { return Count(screen, "File processed") == 2; }));
+
+    Keys("F10");
+    ASSERT_TRUE(WaitFor("Exit"));
+    Keys("End Enter");
+    ASSERT_TRUE(WaitFor("Are you sure?"));
+    Keys("Enter");  // Yes
+    EXPECT_EQ(ExitCode(), 0);
+
+    // Exit saved the port, the dialog saved the folder.
+    std::string settings = temp.Read("config/settings.reg");
+    EXPECT_NE(settings.find("\"OutputDir\"=\"\\\\Trips\""), std::string::npos) << settings;
+    EXPECT_NE(settings.find("\"PortNumber\"=dword:ffffffff"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("\"PortSpeed\"=dword:000012c0"), std::string::npos) << settings;
+
+    // Each file went to the folder in effect when it was flushed.
+    std::string firstTrack = temp.Read("root/Kestrave/2026-01-14.plt");
+    std::string secondTrack = temp.Read("root/Trips/2026-01-14.plt");
+    EXPECT_EQ(firstTrack.rfind("OziExplorer Track Point File Version 2.1\r\n", 0), 0u);
+    EXPECT_EQ(secondTrack.rfind("OziExplorer Track Point File Version 2.1\r\n", 0), 0u);
+    EXPECT_NE(firstTrack.find(", 21:45:"), std::string::npos);
+    EXPECT_EQ(firstTrack.find(", 21:5"), std::string::npos);
+    EXPECT_NE(secondTrack.find(", 21:54:"), std::string::npos);
+    EXPECT_EQ(secondTrack.find(", 21:45:"), std::string::npos);
+    EXPECT_EQ(temp.Read("root/Kestrave/2026-01-14.rte").rfind("OziExplorer Route File Version 1.0\r\n", 0), 0u);
+    EXPECT_EQ(temp.Read("root/Trips/2026-01-14.rte").rfind("OziExplorer Route File Version 1.0\r\n", 0), 0u);
+}
+
+TEST_F(TerminalEndToEndTest, AFirstStartAsksForAFolderWhileTheTickGoesOn) {
+    Start();
+    ASSERT_TRUE(WaitFor("Select output folder"));
+    // "No data" comes from the regular ticks, which run behind the open dialog.
+    ASSERT_TRUE(WaitFor("No data"));
+    EXPECT_NE(lastScreen.find("Select output folder"), std::string::npos);
+    Keys("Escape");
+    ASSERT_TRUE(WaitForGone("Select output folder"));
+    Keys("C-q");  // closes without a question and without saving
+    EXPECT_EQ(ExitCode(), 0);
+    EXPECT_FALSE(temp.Exists("config/settings.reg"));
+}
+
+TEST_F(TerminalEndToEndTest, AStopSignalEndsLikeExitAndGivesTheTerminalBack) {
+    Start();
+    std::string holder = temp.Read("run/kestrave.lock");
+    ASSERT_FALSE(holder.empty());
+    Shell(Tmux() + " set-option -t kestrave remain-on-exit on");
+    ASSERT_EQ(kill(std::stoi(holder), SIGTERM), 0);
+    EXPECT_EQ(ExitCode(), 0);
+    ASSERT_TRUE(WaitFor("Kestrave stopped; the day files are in " + temp.path + "/root/Kestrave"));
+    EXPECT_EQ(lastScreen.find("Tools"), std::string::npos) << "the full screen is gone";
+}
+
+}  // namespace
