@@ -1,47 +1,66 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
+#include <string>
 
-// Builds a text into a fixed buffer with snprintf's rules, from pieces: at most
-// room - 1 characters and a terminator are written, and Length() counts what the
-// whole text needs, so that the caller refuses a text that did not fit exactly as it
-// would refuse an snprintf result.
-class BoundedText {
+#include "output/FixedFormat.h"
+
+// Builds a text into a fixed buffer with snprintf's (and swprintf's) rules, from
+// pieces: at most room - 1 characters and a terminator are written, and Length()
+// counts what the whole text needs, so that the caller refuses a text that did not
+// fit exactly as it would refuse a printf result.
+template <typename Char>
+class BasicBoundedText {
 public:
-    BoundedText(char* out, size_t room);
+    BasicBoundedText(Char* out, size_t room) : out_(out), room_(room) {
+        if (room_ > 0) out_[0] = Char{};
+    }
 
-    BoundedText& Text(const char* text) {
-        Put(text, std::strlen(text));  // inlined, so a literal's length is known when compiling
+    BasicBoundedText& Text(const Char* text) {
+        // Inline, so that a literal's length is known when compiling.
+        Put(text, std::char_traits<Char>::length(text));
         return *this;
     }
-    // "%<width>d", or "%0<width>d" when zeroPad.
-    BoundedText& Integer(int32_t value, int width = 0, bool zeroPad = false);
+    // "%<width>d", or "%0<width>d" when zeroPad; width at most 16.
+    BasicBoundedText& Integer(int32_t value, int width = 0, bool zeroPad = false) {
+        if (zeroPad && width == 2 && value >= 0 && value < 100 && length_ + 2 < room_) {  // dates and times
+            out_[length_] = static_cast<Char>(kDigitPairs[2 * value]);
+            out_[length_ + 1] = static_cast<Char>(kDigitPairs[2 * value + 1]);
+            length_ += 2;
+            out_[length_] = Char{};
+            return *this;
+        }
+        char digits[kFormattedNumberChars];
+        PutNarrow(digits, static_cast<size_t>(FormatInteger(digits, value, width, zeroPad)));
+        return *this;
+    }
     // "%<width>.<decimals>f".
-    BoundedText& Fixed(double value, int decimals, int width = 0);
+    BasicBoundedText& Fixed(double value, int decimals, int width = 0);
 
     // Characters of the whole text, without the terminator; may exceed the room.
     size_t Length() const { return length_; }
     bool Fits() const { return length_ < room_; }
-    const char* Data() const { return out_; }
+    const Char* Data() const { return out_; }
 
 private:
-    void Put(const char* text, size_t count) {
+    void Put(const Char* text, size_t count) {
         if (length_ + count < room_) {
-            std::memcpy(out_ + length_, text, count);
-            out_[length_ + count] = '\0';
+            std::char_traits<Char>::copy(out_ + length_, text, count);
+            out_[length_ + count] = Char{};
         } else {
             PutCut(text);
         }
         length_ += count;
     }
-    // Where a number is formatted: in place, or in spare when it might not fit.
-    char* NumberSpace(char* spare);
-    void PutNumber(const char* digits, int length);
+    // Formatted digits, which are always narrow.
+    void PutNarrow(const char* text, size_t count);
     // The part of a text that reaches the end of the room.
-    void PutCut(const char* text);
+    void PutCut(const Char* text);
 
-    char* const out_;
+    Char* const out_;
     const size_t room_;
     size_t length_ = 0;
 };
+
+using BoundedText = BasicBoundedText<char>;
+using WideBoundedText = BasicBoundedText<wchar_t>;

@@ -2,6 +2,13 @@
 
 #include <cstring>
 
+const char kDigitPairs[201] =
+    "0001020304050607080910111213141516171819"
+    "2021222324252627282930313233343536373839"
+    "4041424344454647484950515253545556575859"
+    "6061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 namespace {
 
 constexpr int kMaxDecimals = 9;
@@ -18,18 +25,6 @@ using Wide = unsigned __int128;
 
 constexpr uint64_t PowerOfTen(int exponent) { return exponent == 0 ? 1 : 10 * PowerOfTen(exponent - 1); }
 
-// "00" to "99", so that digits are made two at a time.
-struct DigitPairs {
-    char text[200] = {};
-    constexpr DigitPairs() {
-        for (int i = 0; i < 100; ++i) {
-            text[2 * i] = static_cast<char>('0' + i / 10);
-            text[2 * i + 1] = static_cast<char>('0' + i % 10);
-        }
-    }
-};
-constexpr DigitPairs kDigitPairs;
-
 // Decimal digits of value.
 int CountDigits(uint64_t value) {
     int count = 1;
@@ -41,7 +36,7 @@ int CountDigits(uint64_t value) {
 int WriteDigits(char* out, uint64_t value, int count) {
     char* p = out + count;
     while (p - out >= 2) {
-        const char* pair = kDigitPairs.text + 2 * (value % 100);
+        const char* pair = kDigitPairs + 2 * (value % 100);
         value /= 100;
         *--p = pair[1];
         *--p = pair[0];
@@ -110,8 +105,8 @@ constexpr FixedFormatter kFixedFormatters[kMaxDecimals + 1] = {
 
 int FormatInteger(char* out, int32_t value, int width, bool zeroPad) {
     if (zeroPad && width == 2 && value >= 0 && value < 100) {  // dates and times
-        out[0] = kDigitPairs.text[2 * value];
-        out[1] = kDigitPairs.text[2 * value + 1];
+        out[0] = kDigitPairs[2 * value];
+        out[1] = kDigitPairs[2 * value + 1];
         out[2] = '\0';
         return 2;
     }

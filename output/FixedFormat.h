@@ -4,6 +4,9 @@
 // printf's "%d" and "%.<n>f" conversions, character for character, without its
 // cost. Every caller in the recorder prints through these.
 
+// "00", "01" ... "99": digits are made two at a time.
+extern const char kDigitPairs[201];
+
 // Room that FormatInteger and FormatFixed need, terminator included.
 constexpr int kFormattedNumberChars = 48;
 

@@ -7,9 +7,9 @@ namespace {
 constexpr double kLowestShownAltitude = -90000.0;
 
 // "dd.mm.yy hh:mm:ss", each field "%02d".
-void AppendDateTime(BoundedText& piece, const GpsFix& date, int seconds) {
-    piece.Integer(date.day, 2, true).Text(".").Integer(date.month, 2, true).Text(".").Integer(date.year, 2, true);
-    piece.Text(" ").Integer(date.hour, 2, true).Text(":").Integer(date.minute, 2, true).Text(":");
+void AppendDateTime(WideBoundedText& piece, const GpsFix& date, int seconds) {
+    piece.Integer(date.day, 2, true).Text(L".").Integer(date.month, 2, true).Text(L".").Integer(date.year, 2, true);
+    piece.Text(L" ").Integer(date.hour, 2, true).Text(L":").Integer(date.minute, 2, true).Text(L":");
     piece.Integer(seconds, 2, true);
 }
 
@@ -23,36 +23,38 @@ FixStatusText::FixStatusText(TextBoxes& boxes) : boxes_(boxes) {}
 void FixStatusText::ShowFix(const GpsFix& fix, const GpsFix& local) {
     const int s = WholeSeconds(fix.seconds);
     Clear();
-    BoundedText utc = NewPiece();
-    utc.Text("UTC:  ");
+    WideBoundedText utc = NewPiece();
+    utc.Text(L"UTC:  ");
     AppendDateTime(utc, fix, s);
-    Append(utc.Text(" \r\n"));
-    BoundedText localTime = NewPiece();
-    localTime.Text("Local: ");
+    Append(utc.Text(L" \r\n"));
+    WideBoundedText localTime = NewPiece();
+    localTime.Text(L"Local: ");
     AppendDateTime(localTime, local, s);
-    Append(localTime.Text(" \r\n"));
-    Append(NewPiece().Text("Lat:   ").Fixed(fix.latitude, 6).Text(" \r\n"));
-    Append(NewPiece().Text("Long: ").Fixed(fix.longitude, 6).Text("\r\n"));
+    Append(localTime.Text(L" \r\n"));
+    Append(NewPiece().Text(L"Lat:   ").Fixed(fix.latitude, 6).Text(L" \r\n"));
+    Append(NewPiece().Text(L"Long: ").Fixed(fix.longitude, 6).Text(L"\r\n"));
     if (fix.altitude > kLowestShownAltitude) {
-        Append(NewPiece().Text("Alt: ").Fixed(fix.altitude, 1).Text("\r\n"));
+        Append(NewPiece().Text(L"Alt: ").Fixed(fix.altitude, 1).Text(L"\r\n"));
     } else {
-        Append(NewPiece().Text("Alt: ???\r\n"));
+        Append(NewPiece().Text(L"Alt: ???\r\n"));
     }
-    Append(NewPiece().Text("Speed: ").Fixed(fix.speedKmh, 1, 5).Text(" km/h. Course: ").Fixed(fix.course, 1).Text("\r\n"));
-    Append(NewPiece().Text("Sat: ").Integer(fix.satellites, 2).Text("  Hdop: ").Fixed(fix.hdop, 1).Text(" "));
+    WideBoundedText motion = NewPiece();
+    motion.Text(L"Speed: ").Fixed(fix.speedKmh, 1, 5).Text(L" km/h. Course: ").Fixed(fix.course, 1);
+    Append(motion.Text(L"\r\n"));
+    Append(NewPiece().Text(L"Sat: ").Integer(fix.satellites, 2).Text(L"  Hdop: ").Fixed(fix.hdop, 1).Text(L" "));
     Show();
 }
 
 void FixStatusText::ShowNoFix(const GpsFix& rmc) {
     Clear();
-    BoundedText piece = NewPiece();
-    piece.Text("UTC: ").Integer(rmc.hour, 2, true).Text(":").Integer(rmc.minute, 2, true).Text(":");
-    Append(piece.Integer(WholeSeconds(rmc.seconds), 2, true).Text(" \r\nNo fix\r\n"));
+    WideBoundedText piece = NewPiece();
+    piece.Text(L"UTC: ").Integer(rmc.hour, 2, true).Text(L":").Integer(rmc.minute, 2, true).Text(L":");
+    Append(piece.Integer(WholeSeconds(rmc.seconds), 2, true).Text(L" \r\nNo fix\r\n"));
     Show();
 }
 
 void FixStatusText::ShowDropped() {
-    Append(NewPiece().Text("\r\nDROPPED "));
+    Append(NewPiece().Text(L"\r\nDROPPED "));
     Show();
 }
 
@@ -61,22 +63,19 @@ void FixStatusText::Clear() {
     text_[0] = L'\0';
 }
 
-BoundedText FixStatusText::NewPiece() {
-    return BoundedText(piece_, static_cast<size_t>(kStatusTextChars - length_));
+WideBoundedText FixStatusText::NewPiece() {
+    return WideBoundedText(text_ + length_, static_cast<size_t>(kStatusTextChars - length_));
 }
 
 // Real values leave well over 100 characters free. A piece that does not fit (only
 // absurd numbers from a malformed sentence are that long) is left out whole, so the
-// text always ends in a terminator within its buffer. Pieces are plain ASCII, one
-// wide character each.
-void FixStatusText::Append(const BoundedText& piece) {
+// text always ends in a terminator within its buffer.
+void FixStatusText::Append(const WideBoundedText& piece) {
     if (!piece.Fits()) {
         text_[length_] = L'\0';
         return;
     }
-    const int32_t length = static_cast<int32_t>(piece.Length());
-    for (int32_t i = 0; i <= length; ++i) text_[length_ + i] = static_cast<unsigned char>(piece_[i]);
-    length_ += length;
+    length_ += static_cast<int32_t>(piece.Length());
 }
 
 void FixStatusText::Show() { boxes_.SetText(kStatusBox, text_); }

@@ -25,13 +25,13 @@ public:
 
 private:
     void Clear();
-    // A piece of text is built narrow in piece_, with the room left in text_.
-    BoundedText NewPiece();
-    void Append(const BoundedText& piece);
+    // A piece of text is built at the end of text_, in the room left there, and kept
+    // by Append when it fits whole.
+    WideBoundedText NewPiece();
+    void Append(const WideBoundedText& piece);
     void Show();
 
     TextBoxes& boxes_;
     wchar_t text_[kStatusTextChars] = {};
-    char piece_[kStatusTextChars] = {};
     int32_t length_ = 0;
 };

@@ -60,12 +60,6 @@ std::string Parent(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool Before(const std::wstring& a, const std::wstring& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) {
-        return std::towlower(static_cast<wint_t>(x)) < std::towlower(static_cast<wint_t>(y));
-    });
-}
-
 }  // namespace
 
 bool TerminalFileDialog::Run(TerminalScreen& screen, TerminalEvents& events, wchar_t* path, int chars) {
@@ -91,6 +85,7 @@ int TerminalFileDialog::Handle(const TerminalEvent& event) {
     if (event.kind == TerminalEvent::Mouse) return Click(event);
     if (event.kind != TerminalEvent::Key) return 0;
     if (event.IsEscape()) return -1;
+    message_.clear();
     focus_ = CycleFocus(event, focus_, kFocusCount);
     // Typing in the list starts a new file name.
     if (focus_ == List && !event.function && !event.alt && event.key != ' ' && std::iswprint(static_cast<wint_t>(event.key))) {
@@ -209,7 +204,7 @@ void TerminalFileDialog::Load() {
             (isFolder ? folders : files).push_back({ToWide(entry->d_name), isFolder});
         }
         closedir(folder);
-        auto byName = [](const Entry& a, const Entry& b) { return Before(a.name, b.name); };
+        auto byName = [](const Entry& a, const Entry& b) { return wcscasecmp(a.name.c_str(), b.name.c_str()) < 0; };
         std::sort(folders.begin(), folders.end(), byName);
         std::sort(files.begin(), files.end(), byName);
         entries_ = folders;

@@ -3,7 +3,6 @@
 #include <errno.h>
 #include <stddef.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <new>
 
@@ -19,13 +18,15 @@ void __libc_free(void* block);
 
 namespace {
 
-std::atomic<uint64_t> mallocs{0};
-std::atomic<uint64_t> news{0};
+// Plain counters: the tests run on one thread, and 64-bit atomics would need a
+// library of their own on small ARM processors.
+uint64_t mallocs = 0;
+uint64_t news = 0;
 
-void Count() { mallocs.fetch_add(1, std::memory_order_relaxed); }
+void Count() { ++mallocs; }
 
 void* New(size_t size) {
-    news.fetch_add(1, std::memory_order_relaxed);
+    ++news;
     Count();
     void* block = __libc_malloc(size == 0 ? 1 : size);
     if (block == nullptr) std::abort();
@@ -33,7 +34,7 @@ void* New(size_t size) {
 }
 
 void* AlignedNew(size_t size, std::align_val_t alignment) {
-    news.fetch_add(1, std::memory_order_relaxed);
+    ++news;
     Count();
     void* block = __libc_memalign(static_cast<size_t>(alignment), size == 0 ? 1 : size);
     if (block == nullptr) std::abort();
@@ -42,7 +43,7 @@ void* AlignedNew(size_t size, std::align_val_t alignment) {
 
 }  // namespace
 
-AllocationCount Allocations() { return {mallocs.load(), news.load()}; }
+AllocationCount Allocations() { return {mallocs, news}; }
 
 extern "C" {
 
