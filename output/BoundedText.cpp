@@ -26,6 +26,10 @@ template <typename Char>
 void BasicBoundedText<Char>::PutNarrow(const char* text, size_t count) {
     if constexpr (std::is_same<Char, char>::value) {
         Put(text, count);
+    } else if (length_ + count < room_) {
+        for (size_t i = 0; i < count; ++i) out_[length_ + i] = static_cast<Char>(static_cast<unsigned char>(text[i]));
+        length_ += count;
+        out_[length_] = Char{};
     } else {
         Char wide[kLongestFixedChars];
         for (size_t i = 0; i < count && i < kLongestFixedChars; ++i) {

@@ -16,8 +16,14 @@ public:
         if (room_ > 0) out_[0] = Char{};
     }
 
-    BasicBoundedText& Text(const Char* text) {
-        // Inline, so that a literal's length is known when compiling.
+    // A string literal: its length is known when compiling.
+    template <size_t N>
+    BasicBoundedText& Text(const Char (&literal)[N]) {
+        Put(literal, N - 1);
+        return *this;
+    }
+    // Any terminated string.
+    BasicBoundedText& String(const Char* text) {
         Put(text, std::char_traits<Char>::length(text));
         return *this;
     }

@@ -53,7 +53,7 @@ int RouteWriter::AddWaypoint(const GpsFix& fix) {
     int result = day.BeginLine(fix, &dayStarted);
     if (dayStarted) ContinueRoute(fix);
     BoundedText line = day.NewLine();
-    line.Text("W,1,").Integer(pointNumber, 3).Text(",").Integer(pointNumber, 3).Text(",").Text(namePrefix);
+    line.Text("W,1,").Integer(pointNumber, 3).Text(",").Integer(pointNumber, 3).Text(",").String(namePrefix);
     line.Integer(nameCounter, 3, true).Text(",").Fixed(fix.latitude, 8).Text(",").Fixed(fix.longitude, 8);
     line.Text(",").Fixed(day.Stamp(fix), 8).Text(",0,1,3,0,65535,,0,0, \r\n");
     if (!day.AppendLine(line)) return result;

@@ -137,5 +137,9 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
         error = "simulate needs --out FILE (a recording) or --pty (a live receiver).";
         return false;
     }
+    if (mode == CommandLine::Mode::Simulate && !line.pty && line.speedUp != 1.0) {
+        error = "--speed-up paces the live receiver; it goes with --pty (a file is written at once).";
+        return false;
+    }
     return true;
 }

@@ -1,5 +1,7 @@
 #include "shell/ConsoleObserver.h"
 
+#include <cerrno>
+#include <cstring>
 #include <cwchar>
 
 #include "platform/Utf8.h"
@@ -36,4 +38,14 @@ void ConsoleObserver::OnText(int control, const wchar_t* text, bool) {
         fputs("\n", stdout);
         fflush(stdout);
     }
+}
+
+bool OpenStatusLog(const std::string& path, const char* mode, FILE** file) {
+    *file = nullptr;
+    if (path.empty()) return true;
+    *file = fopen(path.c_str(), mode);
+    if (*file != nullptr) return true;
+    fprintf(stderr, "kestrave: cannot write the status log %s: %s. Check the folder or choose another file.\n",
+            path.c_str(), strerror(errno));
+    return false;
 }

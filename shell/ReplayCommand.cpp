@@ -72,14 +72,7 @@ int RunReplay(const CommandLine& line) {
         return 2;
     }
     FILE* statusLog = nullptr;
-    if (!line.statusLog.empty()) {
-        statusLog = fopen(line.statusLog.c_str(), "wb");
-        if (statusLog == nullptr) {
-            fprintf(stderr, "kestrave: cannot write the status log %s: %s. Check the folder.\n",
-                    line.statusLog.c_str(), strerror(errno));
-            return 2;
-        }
-    }
+    if (!OpenStatusLog(line.statusLog, "wb", &statusLog)) return 2;
     static ReplayClock clock;
     if (!HostApplication::Start(line, clock, error)) {
         fprintf(stderr, "kestrave: %s\n", error.c_str());

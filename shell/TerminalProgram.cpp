@@ -123,13 +123,7 @@ int RunTerminal(const CommandLine& line) {
         return 2;
     }
     FILE* statusLog = nullptr;
-    if (!line.statusLog.empty()) {
-        statusLog = fopen(line.statusLog.c_str(), "ab");
-        if (statusLog == nullptr) {
-            fprintf(stderr, "kestrave: cannot write the status log %s. Check the folder.\n", line.statusLog.c_str());
-            return 2;
-        }
-    }
+    if (!OpenStatusLog(line.statusLog, "ab", &statusLog)) return 2;
     static PosixClock clock;
     std::string error;
     if (!HostApplication::Start(line, clock, error)) {

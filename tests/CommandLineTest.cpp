@@ -73,6 +73,7 @@ TEST(CommandLine, MistakesSayWhatToDo) {
         {{"simulate", "--out", "x", "--seed", "-1"}, "--seed needs a whole number"},
         {{"simulate", "--pty", "--speed-up", "0.5"}, "--speed-up needs a factor"},
         {{"log", "stray"}, "unexpected argument 'stray'"},
+        {{"simulate", "--out", "x", "--speed-up", "5"}, "it goes with --pty"},
     };
     for (const Case& c : cases) {
         CommandLine line;
