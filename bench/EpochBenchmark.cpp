@@ -39,7 +39,9 @@ public:
         while (simulator.NextEpoch(bytes_)) starts_.push_back(bytes_.size());
     }
     size_t Epochs() const { return starts_.size() - 1; }
-    const uint8_t* Bytes(size_t epoch) const { return reinterpret_cast<const uint8_t*>(bytes_.data()) + starts_[epoch]; }
+    const uint8_t* Bytes(size_t epoch) const {
+        return reinterpret_cast<const uint8_t*>(bytes_.data()) + starts_[epoch];
+    }
     uint32_t Size(size_t epoch) const { return static_cast<uint32_t>(starts_[epoch + 1] - starts_[epoch]); }
     double BytesPerEpoch() const { return static_cast<double>(bytes_.size()) / static_cast<double>(Epochs()); }
 

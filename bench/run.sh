@@ -8,6 +8,9 @@
 #   bench/run.sh --callgrind  instructions per epoch under valgrind, and what dominates them
 #   bench/run.sh --exactness  the fast number routines against snprintf and strtod, over
 #                             tens of millions of values (the test run checks a sample)
+#   bench/run.sh [--quick] --compare OTHER_KESTRAVE
+#                             also times another build of kestrave in the same rounds,
+#                             for a before-and-after table
 #
 # Everything is built with Release flags in build-bench/. The byte scan reads the file with
 # read() in 1 KiB chunks, as the replay does, and adds up every byte: the floor that no
@@ -17,14 +20,24 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 mode=full
-case "${1:-}" in
-  "") ;;
-  --quick) mode=quick ;;
-  --callgrind) mode=callgrind ;;
-  --exactness) mode=exactness ;;
-  -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
-  *) echo "bench/run.sh: unknown option '$1'; see bench/run.sh --help." >&2; exit 2 ;;
-esac
+other=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --quick) mode=quick ;;
+    --callgrind) mode=callgrind ;;
+    --exactness) mode=exactness ;;
+    --compare)
+      other=$(realpath "${2:-}" 2>/dev/null || true)
+      if [ -z "${2:-}" ] || [ ! -x "$other" ]; then
+        echo "bench/run.sh: --compare needs the path of another kestrave binary." >&2
+        exit 2
+      fi
+      shift ;;
+    -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
+    *) echo "bench/run.sh: unknown option '$1'; see bench/run.sh --help." >&2; exit 2 ;;
+  esac
+  shift
+done
 
 tools/install-deps.sh --bench
 
@@ -103,11 +116,15 @@ timed() {
   awk -v ns=$((end - start)) 'BEGIN { printf "%.4f\n", ns / 1e9 }'
 }
 
+replay() {
+  rm -rf "$work/days" && mkdir "$work/days"
+  timed "$1" replay "$recording" --out "$work/days" --root "$work" --config "$work/config"
+}
+
 run() {
   case "$1" in
-    kestrave)
-      rm -rf "$work/days" && mkdir "$work/days"
-      timed "$dir/kestrave" replay "$recording" --out "$work/days" --root "$work" --config "$work/config" ;;
+    kestrave) replay "$dir/kestrave" ;;
+    other) replay "$other" ;;
     gpsbabel)
       rm -f "$work/gpsbabel.plt"
       timed gpsbabel -i nmea -f "$recording" -o ozi -F "$work/gpsbabel.plt" ;;
@@ -117,10 +134,12 @@ run() {
 }
 
 contenders=(kestrave gpsbabel bytescan)
+[ -n "$other" ] && contenders+=(other)
+n=${#contenders[@]}
 echo "Recording: $recording, $bytes bytes; $rounds rounds"
 for ((round = 0; round < rounds; round++)); do
-  for ((i = 0; i < 3; i++)); do
-    c=${contenders[$(((round + i) % 3))]}
+  for ((i = 0; i < n; i++)); do
+    c=${contenders[$(((round + i) % n))]}
     run "$c" >>"$work/$c.times"
   done
   printf '.'
@@ -131,9 +150,10 @@ median() { sort -g "$1" | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) 
 k=$(median "$work/kestrave.times")
 g=$(median "$work/gpsbabel.times")
 s=$(median "$work/bytescan.times")
+o=$([ -n "$other" ] && median "$work/other.times" || echo 0)
 
 echo
-awk -v bytes="$bytes" -v k="$k" -v g="$g" -v s="$s" -v rounds="$rounds" 'BEGIN {
+awk -v bytes="$bytes" -v k="$k" -v g="$g" -v s="$s" -v o="$o" -v other="$other" -v rounds="$rounds" 'BEGIN {
   mb = bytes / 1e6
   printf "Medians of %d runs, %.1f MB (1 MB = 10^6 bytes):\n\n", rounds, mb
   printf "| contender | median time | MB/s | ratio |\n"
@@ -141,6 +161,7 @@ awk -v bytes="$bytes" -v k="$k" -v g="$g" -v s="$s" -v rounds="$rounds" 'BEGIN {
   printf "| kestrave replay --out DIR | %.3f s | %.1f | 1 |\n", k, mb / k
   printf "| gpsbabel -i nmea -o ozi | %.3f s | %.1f | Kestrave %.1fx faster |\n", g, mb / g, g / k
   printf "| byte scan (read 1 KiB, sum) | %.3f s | %.1f | Kestrave takes %.2fx its time |\n", s, mb / s, k / s
+  if (o > 0) printf "| %s | %.3f s | %.1f | %.2fx the time of this build; GPSBabel %.1fx, scan %.2fx |\n", other, o, mb / o, o / k, g / o, o / s
   printf "\nGoal, at least 40x faster than GPSBabel: %.1fx, %s\n", g / k, (g / k >= 40) ? "met" : "MISSED"
   printf "Goal, within 5x of the byte scan:        %.2fx, %s\n", k / s, (k / s <= 5) ? "met" : "MISSED"
 }'

@@ -62,6 +62,7 @@ run_target() {
 
 rm -rf "$dir/findings"
 status=0
+failed_targets=0
 pids=()
 names=()
 for target in "${targets[@]}"; do
@@ -85,13 +86,11 @@ for target in "${targets[@]}"; do
   printf '%-16s %14s %10s %8s %s\n' "$target" "${execs:-?}" "$cpu" "$(find "$dir/corpus/$target" -type f | wc -l)" "$found"
   if [ "$found" -gt 0 ]; then
     status=1
+    failed_targets=$((failed_targets + 1))
     echo "  $target failed: see $dir/logs/$target.log and $dir/findings/$target/" >&2
   fi
 done
 echo "total CPU time: ${total_cpu} s"
-if [ $status -ne 0 ]; then
-  echo "fuzzing found faults" >&2
-else
-  echo "fuzzing found no faults"
-fi
+[ $status -ne 0 ] && [ $failed_targets -eq 0 ] && failed_targets=${#targets[@]}
+echo "fuzz: $((${#targets[@]} - failed_targets)) passed, $failed_targets failed"
 exit $status

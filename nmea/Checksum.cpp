@@ -1,6 +1,7 @@
 #include "nmea/Checksum.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "nmea/FieldReader.h"
 
@@ -52,21 +53,35 @@ bool ReadChecksumValue(const char* p, uint32_t& value) {
     return true;
 }
 
+// The XOR of count bytes, eight at a time: XOR is the same whichever way the bytes
+// are grouped.
+uint8_t XorOfBytes(const char* p, size_t count) {
+    uint64_t wide = 0;
+    for (; count >= 8; count -= 8, p += 8) {
+        uint64_t word = 0;
+        std::memcpy(&word, p, sizeof word);
+        wide ^= word;
+    }
+    wide ^= wide >> 32;
+    wide ^= wide >> 16;
+    wide ^= wide >> 8;
+    uint8_t sum = static_cast<uint8_t>(wide);
+    for (; count > 0; --count, ++p) sum = static_cast<uint8_t>(sum ^ static_cast<uint8_t>(*p));
+    return sum;
+}
+
 }  // namespace
 
 int VerifyChecksum(const char* sentence) {
     if (sentence[0] != '$') {
         return 1;
     }
-    uint8_t sum = 0;
-    const char* p = sentence + 1;
-    for (; *p != '*'; ++p) {
-        if (*p == '\0') {
-            return 2;
-        }
-        sum = static_cast<uint8_t>(sum ^ static_cast<uint8_t>(*p));
+    const char* star = std::strchr(sentence + 1, '*');
+    if (star == nullptr) {
+        return 2;
     }
-    const char* text = p + 1;
+    const uint8_t sum = XorOfBytes(sentence + 1, static_cast<size_t>(star - sentence - 1));
+    const char* text = star + 1;
     uint32_t value = 0;
     if (!ReadChecksumValue(text, value)) {
         return 3;

@@ -65,9 +65,9 @@ int ReadWidthInt(const char* p, int width) {
     return negative ? -value : value;
 }
 
-double ReadDouble(const char* p) {
+double ReadDouble(const char* p, const char*& rest) {
     // strtod's value (atof with defined results on overflow), mostly without calling it.
-    return ParseDecimal(p);
+    return ParseDecimal(p, rest);
 }
 
 int32_t ReadInt(const char* p) {
@@ -90,10 +90,9 @@ int32_t ReadInt(const char* p) {
     return static_cast<int32_t>(value);
 }
 
-double ReadDegrees(const char* field, int degreeDigits, const char*& minutesField) {
+double ReadDegrees(const char* field, int degreeDigits, const char*& rest) {
     const int degrees = ReadWidthInt(field, degreeDigits);
-    minutesField = SkipBytes(field, degreeDigits);
-    return ReadDouble(minutesField) * kOneSixtieth + static_cast<double>(degrees);
+    return ReadDouble(SkipBytes(field, degreeDigits), rest) * kOneSixtieth + static_cast<double>(degrees);
 }
 
 const char* ReadUtcTime(const char* sentence, GpsFix& fix, double& timeOfDay) {
@@ -104,12 +103,13 @@ const char* ReadUtcTime(const char* sentence, GpsFix& fix, double& timeOfDay) {
     const int minute = ReadWidthInt(minuteField, 2);
     fix.hour = static_cast<uint8_t>(hour);
     fix.minute = static_cast<uint8_t>(minute);
-    fix.seconds = ReadDouble(secondsField);
+    const char* rest = secondsField;
+    fix.seconds = ReadDouble(secondsField, rest);
     // A signed "-1" becomes 4294967295 here: garbage in, but never undefined.
     timeOfDay = static_cast<double>(static_cast<uint32_t>(minute)) * 60.0 +
                 static_cast<double>(static_cast<uint32_t>(hour)) * 3600.0;
     timeOfDay = timeOfDay + fix.seconds;
-    return secondsField;
+    return rest;
 }
 
 }  // namespace nmea

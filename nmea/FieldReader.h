@@ -29,18 +29,21 @@ const char* FindComma(const char* p);
 // Reads as sscanf "%<width>d" does (width 2 or 3); 0 when no digits can be read.
 int ReadWidthInt(const char* p, int width);
 
-// Reads as atof does, without its undefined behaviour on overflow.
-double ReadDouble(const char* p);
+// Reads as atof does, without its undefined behaviour on overflow. rest is where to go
+// on looking for the field's end (see ParseDecimal).
+double ReadDouble(const char* p, const char*& rest);
 
 // Reads as atoi does; values beyond 32 bits saturate instead of being undefined.
 int32_t ReadInt(const char* p);
 
 // Degrees and minutes, e.g. "4807.038" with degreeDigits 2 or "01131.000" with 3:
-// minutes × 1/60 + degrees, unsigned. minutesField is where the minutes start.
-double ReadDegrees(const char* field, int degreeDigits, const char*& minutesField);
+// minutes × 1/60 + degrees, unsigned. rest is where to go on looking for the field's
+// end: in the minutes, which start degreeDigits on (or at the NUL).
+double ReadDegrees(const char* field, int degreeDigits, const char*& rest);
 
 // Reads hhmmss.ss from index 7 of a "$GPxxx," sentence into hour, minute and seconds of
-// the record and returns where the seconds start (index 11, or the NUL when shorter).
+// the record and returns where to go on looking for the field's end: in the seconds,
+// which start at index 11 (or at the NUL when the sentence is shorter).
 // timeOfDay in seconds since midnight is handed back for the caller to store on success.
 const char* ReadUtcTime(const char* sentence, GpsFix& fix, double& timeOfDay);
 

@@ -42,8 +42,9 @@ int ParseGga(const char* sentence, GpsFix& fix) {
         return 7;
     }
     const char* hdop = comma + 1;
-    fix.hdop = ReadDouble(hdop);
-    comma = FindComma(hdop);
+    const char* rest = hdop;
+    fix.hdop = ReadDouble(hdop, rest);
+    comma = FindComma(rest);
     if (comma == nullptr) {
         return 8;
     }
@@ -52,8 +53,8 @@ int ParseGga(const char* sentence, GpsFix& fix) {
     if (*altitudeField == ',') {
         return 9;
     }
-    const double altitude = ReadDouble(altitudeField);
-    comma = FindComma(altitudeField);
+    const double altitude = ReadDouble(altitudeField, rest);
+    comma = FindComma(rest);
     if (comma == nullptr) {
         return 8;
     }

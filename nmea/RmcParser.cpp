@@ -26,9 +26,9 @@ int ParseRmc(const char* sentence, GpsFix& fix) {
         return 10;
     }
 
-    const char* minutes = nullptr;
-    fix.latitude = ReadDegrees(comma + 3, 2, minutes);
-    comma = FindComma(minutes);
+    const char* rest = nullptr;
+    fix.latitude = ReadDegrees(comma + 3, 2, rest);
+    comma = FindComma(rest);
     if (comma == nullptr) {
         return 3;
     }
@@ -41,8 +41,8 @@ int ParseRmc(const char* sentence, GpsFix& fix) {
         return 3;
     }
 
-    fix.longitude = ReadDegrees(comma + 3, 3, minutes);
-    comma = FindComma(minutes);
+    fix.longitude = ReadDegrees(comma + 3, 3, rest);
+    comma = FindComma(rest);
     if (comma == nullptr) {
         return 4;
     }
@@ -56,14 +56,14 @@ int ParseRmc(const char* sentence, GpsFix& fix) {
     }
 
     const char* speed = comma + 3;
-    fix.speedKmh = ReadDouble(speed) * kKmhPerKnot;
-    comma = FindComma(speed);
+    fix.speedKmh = ReadDouble(speed, rest) * kKmhPerKnot;
+    comma = FindComma(rest);
     if (comma == nullptr) {
         return 5;
     }
     const char* course = comma + 1;
-    fix.course = ReadDouble(course);
-    comma = FindComma(course);
+    fix.course = ReadDouble(course, rest);
+    comma = FindComma(rest);
     if (comma == nullptr) {
         return 6;
     }

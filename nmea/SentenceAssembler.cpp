@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 constexpr uint32_t kTriggerMask = 0xFFFFFF;
 constexpr uint32_t kTrigger = 0x244750;  // "$GP", the oldest byte highest
@@ -21,27 +25,38 @@ struct StopBytes {
 };
 constexpr StopBytes kStopBytes;
 
-// Eight bytes at a time, lowest address in the lowest byte: a mask with the high bit
-// set in each byte that may stop the copy (any control character up to CR, which takes
-// in LF, and "P"). Stopping early is harmless: Step handles every byte. Bits above the
-// lowest one may be false alarms, so only the lowest is used.
-constexpr uint64_t kEveryByte = 0x0101010101010101ull;
-constexpr uint64_t kHighBits = 0x8080808080808080ull;
-uint64_t StopMask(uint64_t word) {
-    const uint64_t p = word ^ (kEveryByte * 'P');
-    const uint64_t controls = (word - kEveryByte * (kCr + 1)) & ~word;
-    const uint64_t matchesP = (p - kEveryByte) & ~p;
-    return (controls | matchesP) & kHighBits;
+// The copy goes a block at a time. FirstStop gives the index of the first byte in the
+// block at p that may stop it, or kBlock: any control character up to CR (which takes
+// in LF) and "P". Stopping early is harmless, since Step handles every byte.
+#if defined(__SSE2__)
+constexpr int kBlock = 16;
+int FirstStop(const uint8_t* p) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i controls = _mm_cmpeq_epi8(_mm_min_epu8(bytes, _mm_set1_epi8(kCr)), bytes);
+    const __m128i letterP = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('P'));
+    const int mask = _mm_movemask_epi8(_mm_or_si128(controls, letterP));
+    return mask == 0 ? kBlock : __builtin_ctz(static_cast<unsigned>(mask));
 }
-
-uint64_t LoadWord(const uint8_t* p) {
+#else
+// Eight bytes in a word, lowest address in the lowest byte; the high bit of a byte is
+// set where it stops. Bits above the lowest one may be false alarms, so only the
+// lowest is used.
+constexpr int kBlock = 8;
+int FirstStop(const uint8_t* p) {
+    constexpr uint64_t kEveryByte = 0x0101010101010101ull;
+    constexpr uint64_t kHighBits = 0x8080808080808080ull;
     uint64_t word = 0;
     std::memcpy(&word, p, sizeof word);
 #if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
     word = __builtin_bswap64(word);
 #endif
-    return word;
+    const uint64_t notP = word ^ (kEveryByte * 'P');
+    const uint64_t controls = (word - kEveryByte * (kCr + 1)) & ~word;
+    const uint64_t letterP = (notP - kEveryByte) & ~notP;
+    const uint64_t mask = (controls | letterP) & kHighBits;
+    return mask == 0 ? kBlock : __builtin_ctzll(mask) / 8;
 }
+#endif
 
 // Whether the byte at p completes "$GP"; the two before it lie in the same read.
 bool CompletesTrigger(const uint8_t* p) { return p[0] == 'P' && p[-1] == 'G' && p[-2] == '$'; }
@@ -72,20 +87,17 @@ const uint8_t* SentenceAssembler::CopyBody(const uint8_t* p, const uint8_t* end)
     const int room = kMaxLength + 1 - position_;
     const uint8_t* const stop = end - p > room ? p + room : end;
     char* out = sentence_ + position_;
-    // Whole words are copied while eight bytes remain before the stop; the copy may run
-    // past the first stop byte, whose place the next step then overwrites or ends at.
-    while (stop - p >= 8) {
-        std::memcpy(out, p, 8);
-        const uint64_t stops = StopMask(LoadWord(p));
-        if (stops != 0) {
-            const int plain = __builtin_ctzll(stops) / 8;
-            out += plain;
-            p += plain;
+    // Whole blocks are copied while one remains before the stop; the copy may run past
+    // the first stop byte, whose place the next step then overwrites or ends at.
+    while (stop - p >= kBlock) {
+        std::memcpy(out, p, kBlock);
+        const int plain = FirstStop(p);
+        out += plain;
+        p += plain;
+        if (plain < kBlock) {
             position_ = static_cast<int8_t>(out - sentence_);
             return p;
         }
-        out += 8;
-        p += 8;
     }
     while (p < stop && !kStopBytes.stops[*p]) *out++ = static_cast<char>(*p++);
     position_ = static_cast<int8_t>(out - sentence_);

@@ -31,11 +31,10 @@ void BasicBoundedText<Char>::PutNarrow(const char* text, size_t count) {
         length_ += count;
         out_[length_] = Char{};
     } else {
-        Char wide[kLongestFixedChars];
-        for (size_t i = 0; i < count && i < kLongestFixedChars; ++i) {
-            wide[i] = static_cast<Char>(static_cast<unsigned char>(text[i]));
+        for (size_t i = 0; i < count; ++i) {
+            const Char wide = static_cast<Char>(static_cast<unsigned char>(text[i]));
+            Put(&wide, 1);
         }
-        Put(wide, count < kLongestFixedChars ? count : kLongestFixedChars);
     }
 }
 
@@ -43,7 +42,7 @@ void BasicBoundedText<Char>::PutNarrow(const char* text, size_t count) {
 template <typename Char>
 void BasicBoundedText<Char>::PutCut(const Char* text) {
     if (length_ + 1 >= room_) return;  // already at the end: only counted
-    std::char_traits<Char>::copy(out_ + length_, text, room_ - 1 - length_);
+    std::memcpy(out_ + length_, text, (room_ - 1 - length_) * sizeof(Char));
     out_[room_ - 1] = Char{};
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "output/FixedFormat.h"
@@ -29,7 +30,8 @@ public:
     }
     // "%<width>d", or "%0<width>d" when zeroPad; width at most 16.
     BasicBoundedText& Integer(int32_t value, int width = 0, bool zeroPad = false) {
-        if (zeroPad && width == 2 && value >= 0 && value < 100 && length_ + 2 < room_) {  // dates and times
+        // Dates and times, the most frequent, inline; the rest through FormatInteger.
+        if (zeroPad && width == 2 && value >= 0 && value < 100 && length_ + 2 < room_) {
             out_[length_] = static_cast<Char>(kDigitPairs[2 * value]);
             out_[length_ + 1] = static_cast<Char>(kDigitPairs[2 * value + 1]);
             length_ += 2;
@@ -40,7 +42,7 @@ public:
         PutNarrow(digits, static_cast<size_t>(FormatInteger(digits, value, width, zeroPad)));
         return *this;
     }
-    // "%<width>.<decimals>f".
+    // "%<width>.<decimals>f", decimals 0 to 9.
     BasicBoundedText& Fixed(double value, int decimals, int width = 0);
 
     // Characters of the whole text, without the terminator; may exceed the room.
@@ -51,7 +53,7 @@ public:
 private:
     void Put(const Char* text, size_t count) {
         if (length_ + count < room_) {
-            std::char_traits<Char>::copy(out_ + length_, text, count);
+            std::memcpy(out_ + length_, text, count * sizeof(Char));  // inlined for a literal
             out_[length_ + count] = Char{};
         } else {
             PutCut(text);

@@ -1,6 +1,5 @@
 #include "output/DayFile.h"
 
-#include <cstdio>
 #include <cstring>
 #include <cwchar>
 

@@ -104,12 +104,6 @@ constexpr FixedFormatter kFixedFormatters[kMaxDecimals + 1] = {
 }  // namespace
 
 int FormatInteger(char* out, int32_t value, int width, bool zeroPad) {
-    if (zeroPad && width == 2 && value >= 0 && value < 100) {  // dates and times
-        out[0] = kDigitPairs[2 * value];
-        out[1] = kDigitPairs[2 * value + 1];
-        out[2] = '\0';
-        return 2;
-    }
     const bool negative = value < 0;
     const uint64_t magnitude = static_cast<uint64_t>(negative ? -int64_t{value} : int64_t{value});
     const int sign = negative ? 1 : 0;

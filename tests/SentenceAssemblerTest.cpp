@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -187,6 +188,35 @@ TEST(SentenceAssembler, RandomStreamKeepsItsPromises) {
         if (random() % 64 == 0) assembler.FeedByte(0);
     }
     EXPECT_GT(sink.count, 1000);
+}
+
+// A read handed over whole must give exactly what its bytes give one by one, wherever
+// the reads are cut: streams of triggers, line ends, control and high bytes, "P"s and
+// over-long sentences, in reads of 1 to 40 bytes and of the poller's 1024.
+TEST(SentenceAssembler, WholeReadsMatchByteByByte) {
+    const char* const kPieces[] = {"$GP", "$G", "$", "G", "P", "PP", "\r", "\n", "\r\n", "GPRMC,", "GGA,1,2",
+                                   "0123456789ABCDEF", ",,,*6A", "\t", "\x01", "\x80\xff", "$GPP", "GP$GP"};
+    std::mt19937 random(99);
+    for (int stream = 0; stream < 300; ++stream) {
+        std::string bytes;
+        while (bytes.size() < 4000) {
+            if (random() % 50 == 0) bytes.append(120 + random() % 20, 'x');  // around the length limit
+            bytes += kPieces[random() % (sizeof kPieces / sizeof kPieces[0])];
+            if (random() % 200 == 0) bytes += '\0';
+        }
+        RecordingSink whole;
+        RecordingSink single;
+        SentenceAssembler wholeReads(whole);
+        SentenceAssembler singleBytes(single);
+        for (size_t start = 0; start < bytes.size();) {
+            const size_t size = stream % 2 == 0 ? 1 + random() % 40 : 1024;
+            const size_t count = std::min(size, bytes.size() - start);
+            wholeReads.Feed(reinterpret_cast<const uint8_t*>(bytes.data()) + start, static_cast<uint32_t>(count));
+            start += count;
+        }
+        for (const char c : bytes) singleBytes.FeedByte(static_cast<uint8_t>(c));
+        ASSERT_EQ(whole.sentences, single.sentences) << "stream " << stream;
+    }
 }
 
 }  // namespace
