@@ -21,7 +21,36 @@ constexpr int kExponentBias = 1075;  // bias plus the mantissa bits: value = m *
 // Shifts up to here keep m (53 bits) times 10^9 (30 bits) inside 128 bits.
 constexpr int kMaxLeftShift = 44;
 
-using Wide = unsigned __int128;
+// 128-bit unsigned arithmetic from two 64-bit halves: 32-bit processors, the
+// handheld's among them, have no 128-bit integer type.
+struct Wide {
+    uint64_t high;
+    uint64_t low;
+};
+
+// m * p for p below 2^32.
+Wide Multiply(uint64_t m, uint64_t p) {
+    const uint64_t lowPart = (m & 0xFFFFFFFFu) * p;
+    const uint64_t highPart = (m >> 32) * p;
+    const uint64_t low = lowPart + (highPart << 32);
+    return {(highPart >> 32) + (low < lowPart ? 1u : 0u), low};
+}
+
+Wide ShiftLeft(Wide v, int n) {
+    if (n == 0) return v;
+    if (n >= 64) return {v.low << (n - 64), 0};
+    return {(v.high << n) | (v.low >> (64 - n)), v.low << n};
+}
+
+Wide ShiftRight(Wide v, int n) {
+    if (n == 0) return v;
+    if (n >= 64) return {0, v.high >> (n - 64)};
+    return {v.high >> n, (v.low >> n) | (v.high << (64 - n))};
+}
+
+bool Less(Wide a, Wide b) { return a.high < b.high || (a.high == b.high && a.low < b.low); }
+
+Wide Subtract(Wide a, Wide b) { return {a.high - b.high - (a.low < b.low ? 1u : 0u), a.low - b.low}; }
 
 constexpr uint64_t PowerOfTen(int exponent) { return exponent == 0 ? 1 : 10 * PowerOfTen(exponent - 1); }
 
@@ -57,21 +86,24 @@ bool ScaledUnits(uint64_t bits, uint64_t scale, uint64_t& units) {
         mantissa |= uint64_t{1} << kMantissaBits;
         exponent = biased - kExponentBias;
     }
-    const Wide scaled = Wide{mantissa} * scale;
-    Wide whole = 0;
+    const Wide scaled = Multiply(mantissa, scale);
+    Wide whole = {0, 0};
     if (exponent >= 0) {
         if (exponent > kMaxLeftShift) return false;
-        whole = scaled << exponent;
+        whole = ShiftLeft(scaled, exponent);
     } else if (exponent > -128) {
         const int shift = -exponent;
-        whole = scaled >> shift;
-        const Wide remainder = scaled - (whole << shift);
-        const Wide half = Wide{1} << (shift - 1);
-        if (remainder > half || (remainder == half && (whole & 1) != 0)) ++whole;
+        whole = ShiftRight(scaled, shift);
+        const Wide remainder = Subtract(scaled, ShiftLeft(whole, shift));
+        const Wide half = ShiftLeft(Wide{0, 1}, shift - 1);
+        if (Less(half, remainder) || (!Less(remainder, half) && (whole.low & 1) != 0)) {
+            whole.low += 1;
+            if (whole.low == 0) whole.high += 1;
+        }
     }
     // From a shift of 128 on, scaled (below 2^83) is under half a unit: it rounds to 0.
-    if (whole > kMaxUnits) return false;
-    units = static_cast<uint64_t>(whole);
+    if (whole.high != 0 || whole.low > kMaxUnits) return false;
+    units = whole.low;
     return true;
 }
 
