@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -143,6 +144,7 @@ uint32_t PosixFileSystem::Size(FileHandle file) {
 }
 
 uint32_t PosixFileSystem::SeekFromEnd(FileHandle file, int32_t offset) {
+    DropReadAhead(file);
     off_t position = lseek(file, offset, SEEK_END);
     if (position < 0) {
         Fail();
@@ -155,7 +157,7 @@ uint32_t PosixFileSystem::SeekFromEnd(FileHandle file, int32_t offset) {
     return static_cast<uint32_t>(position);
 }
 
-bool PosixFileSystem::Read(FileHandle file, void* data, uint32_t size, uint32_t* count) {
+bool PosixFileSystem::ReadDirect(FileHandle file, void* data, uint32_t size, uint32_t* count) {
     *count = 0;
     for (;;) {
         ssize_t got = read(file, data, size);
@@ -167,9 +169,55 @@ bool PosixFileSystem::Read(FileHandle file, void* data, uint32_t size, uint32_t*
     }
 }
 
+bool PosixFileSystem::Read(FileHandle file, void* data, uint32_t size, uint32_t* count) {
+    *count = 0;
+    if (file != readAheadFile_) {
+        // The buffer still holds another file's bytes: this read goes straight through.
+        if (readAheadNext_ < readAheadEnd_) return ReadDirect(file, data, size, count);
+        readAheadFile_ = file;
+        readAheadNext_ = readAheadEnd_ = 0;
+    }
+    unsigned char* out = static_cast<unsigned char*>(data);
+    // A plain read of a file gives all it asks for unless the file ends there: so does
+    // this, refilling as it must, so that chunk boundaries stay where they were. Once a
+    // refill has come back short (the end of the file, or a pipe run dry), a read with
+    // bytes in hand returns them rather than wait for more.
+    while (*count < size) {
+        if (readAheadNext_ == readAheadEnd_) {
+            if (*count > 0 && readAheadShort_) break;
+            uint32_t got = 0;
+            readAheadNext_ = readAheadEnd_ = 0;
+            if (!ReadDirect(file, readAhead_, kReadAheadBytes, &got)) {
+                // Bytes already handed over count; the failure comes again on the next read.
+                return *count > 0;
+            }
+            if (got == 0) break;
+            readAheadEnd_ = got;
+            readAheadShort_ = got < kReadAheadBytes;
+        }
+        const uint32_t take = std::min(size - *count, readAheadEnd_ - readAheadNext_);
+        memcpy(out + *count, readAhead_ + readAheadNext_, take);
+        readAheadNext_ += take;
+        *count += take;
+    }
+    return true;
+}
+
+// Before the file position moves or the file is written, the bytes read ahead and not
+// yet taken are given back, so the position is where the caller believes it is.
+void PosixFileSystem::DropReadAhead(FileHandle file) {
+    if (file != readAheadFile_) return;
+    if (readAheadNext_ < readAheadEnd_) {
+        lseek(file, -static_cast<off_t>(readAheadEnd_ - readAheadNext_), SEEK_CUR);
+    }
+    readAheadFile_ = kInvalidFile;
+    readAheadNext_ = readAheadEnd_ = 0;
+}
+
 // Keeps writing until all bytes are out, so only a real failure or a full disk
 // leaves the count short.
 bool PosixFileSystem::Write(FileHandle file, const void* data, uint32_t size, uint32_t* count) {
+    DropReadAhead(file);
     *count = 0;
     const char* bytes = static_cast<const char*>(data);
     while (*count < size) {
@@ -185,5 +233,9 @@ bool PosixFileSystem::Write(FileHandle file, const void* data, uint32_t size, ui
 }
 
 void PosixFileSystem::Close(FileHandle file) {
+    if (file == readAheadFile_) {
+        readAheadFile_ = kInvalidFile;
+        readAheadNext_ = readAheadEnd_ = 0;
+    }
     if (file >= 0) close(file);
 }

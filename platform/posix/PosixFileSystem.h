@@ -32,6 +32,19 @@ private:
     bool Fail();
     bool Fail(int error);
 
+    bool ReadDirect(FileHandle file, void* data, uint32_t size, uint32_t* count);
+    void DropReadAhead(FileHandle file);
+
     char root_[kHostPathBytes] = {};
     uint32_t lastError_ = 0;
+
+    // A replay asks for 1 KiB at a time; a system call per KiB would cost as much as
+    // all the work done on the bytes. So one file at a time is read 64 KiB ahead,
+    // and the callers still get exactly the bytes and counts that plain reads give.
+    static constexpr uint32_t kReadAheadBytes = 64 * 1024;
+    FileHandle readAheadFile_ = kInvalidFile;
+    uint32_t readAheadNext_ = 0;
+    uint32_t readAheadEnd_ = 0;
+    bool readAheadShort_ = false;
+    unsigned char readAhead_[kReadAheadBytes] = {};
 };
