@@ -33,8 +33,12 @@ if [ ! -f "$curses_libs/libncursesw.a" ]; then
     $sudo dpkg --add-architecture armel
     $sudo apt-get update -qq
   fi
+  mkdir -p "$sysroot"
   debs=$(mktemp -d)
-  (cd "$debs" && apt-get download -qq libncurses-dev:armel 2>/dev/null)
+  if ! (cd "$debs" && apt-get download -qq libncurses-dev:armel); then
+    echo "tools/armel.sh: could not download libncurses-dev:armel; the apt sources must carry Debian's armel packages" >&2
+    exit 1
+  fi
   for deb in "$debs"/*.deb; do dpkg -x "$deb" "$sysroot"; done
   rm -rf "$debs"
 fi
