@@ -158,7 +158,7 @@ s1=$(median "$work/bytescan1k.times")
 o=$([ -n "$other" ] && median "$work/other.times" || echo 0)
 
 echo
-awk -v bytes="$bytes" -v k="$k" -v g="$g" -v s="$s" -v s1="$s1" -v o="$o" -v other="$other" -v rounds="$rounds" 'BEGIN {
+awk -v bytes="$bytes" -v k="$k" -v g="$g" -v s="$s" -v s1="$s1" -v o="$o" -v other="$other" -v rounds="$rounds" -v mode="$mode" 'BEGIN {
   mb = bytes / 1e6
   printf "Medians of %d runs, %.1f MB (1 MB = 10^6 bytes):\n\n", rounds, mb
   printf "| contender | median time | MB/s | ratio |\n"
@@ -168,6 +168,9 @@ awk -v bytes="$bytes" -v k="$k" -v g="$g" -v s="$s" -v s1="$s1" -v o="$o" -v oth
   printf "| byte scan (read 64 KiB, sum) | %.3f s | %.1f | Kestrave takes %.2fx its time |\n", s, mb / s, k / s
   printf "| byte scan (read 1 KiB, sum) | %.3f s | %.1f | Kestrave takes %.2fx its time |\n", s1, mb / s1, k / s1
   if (o > 0) printf "| %s | %.3f s | %.1f | %.2fx the time of this build; GPSBabel %.1fx, scan %.2fx |\n", other, o, mb / o, o / k, g / o, o / s
+  # An hour of recording is over in a few hundredths of a second, mostly process start:
+  # the goals are for the day-long recording.
+  if (mode == "quick") { printf "\nA smoke run: the goals are judged on the 24-hour recording (bench/run.sh).\n"; exit }
   printf "\nGoal, at least 40x faster than GPSBabel: %.1fx, %s\n", g / k, (g / k >= 40) ? "met" : "MISSED"
   printf "Goal, within 5x of the byte scan:        %.2fx, %s\n", k / s, (k / s <= 5) ? "met" : "MISSED"
 }'
