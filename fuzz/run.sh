@@ -17,18 +17,8 @@ esac
 seconds=${FUZZ_SECONDS:-$seconds}
 parallel=${FUZZ_PARALLEL:-2}
 
-tools/install-deps.sh
 # The fuzzer runtime comes with clang's runtime libraries; only this script needs them.
-missing=()
-for p in clang libclang-rt-dev time; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo=sudo
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+tools/install-deps.sh clang libclang-rt-dev time
 
 dir=build-fuzz
 targets=(pipeline sentence continue_route settings_file)

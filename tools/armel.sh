@@ -6,18 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-tools/install-deps.sh
-missing=()
-for p in gcc-arm-linux-gnueabi g++-arm-linux-gnueabi qemu-user googletest; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
+tools/install-deps.sh gcc-arm-linux-gnueabi g++-arm-linux-gnueabi qemu-user googletest
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo=sudo
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
 
 dir=build-armel
 toolchain=$PWD/cmake/armel-toolchain.cmake

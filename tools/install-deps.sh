@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that the build, the tests and the example need, when missing.
-set -euo pipefail
+#   tools/install-deps.sh [--bench] [PACKAGE...]
 #   --bench  also what bench/run.sh needs: Google Benchmark and valgrind
+#   PACKAGE  further packages a command of its own needs (the fuzzers, the ARM build)
+set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev gpsbabel locales libncurses-dev tmux)
-[ "${1:-}" = "--bench" ] && packages+=(libbenchmark-dev valgrind)
+if [ "${1:-}" = "--bench" ]; then
+  packages+=(libbenchmark-dev valgrind)
+  shift
+fi
+packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
