@@ -7,14 +7,8 @@
 
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/FuzzTargets.h"
-#include "output/RouteWriter.h"
-#include "output/TrackWriter.h"
-#include "platform/posix/RegistryFile.h"
 #include "shell/Settings.h"
-#include "tests/support/FakeClock.h"
-#include "tests/support/FakeFileSystem.h"
-#include "tests/support/FixedOffsetZone.h"
-#include "tests/support/RecordingTextBoxes.h"
+#include "tests/support/SettingsRig.h"
 
 namespace {
 
@@ -46,30 +40,6 @@ void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
     FUZZ_CHECK(fclose(file) == 0);
 }
 
-// The owners of the three settings, as the program has them, on a settings file.
-struct SettingsRig {
-    SettingsRig(const std::string& dir, int32_t port, int32_t speed)
-        : store(dir), portNumber(port), portSpeed(speed) {}
-
-    std::wstring Folder() const {
-        wchar_t folder[kFolderChars];
-        track.GetFolder(folder);
-        return folder;
-    }
-
-    RegistryFile store;
-    FakeFileSystem files;
-    FakeClock clock;
-    FixedOffsetZone zone;
-    RecordingTextBoxes boxes;
-    MessageCounter messages;
-    TrackWriter track{files, clock, zone, boxes};
-    RouteWriter route{files, clock, zone, boxes, messages};
-    int32_t portNumber;
-    int32_t portSpeed;
-    Settings settings{store, portNumber, portSpeed, track, route};
-};
-
 }  // namespace
 
 // The bytes as settings.reg: the program loads its settings from it, saves them
@@ -82,7 +52,7 @@ void FuzzSettingsFile(const uint8_t* data, size_t size) {
     SettingsRig first(dir, 1, 4800);
     first.settings.LoadPort();
     first.settings.LoadOutputDir();
-    const std::wstring folder = first.Folder();
+    const std::wstring folder = first.TrackFolder();
     first.settings.SavePort();
     first.settings.SaveOutputDir(folder.c_str());
 
@@ -91,5 +61,5 @@ void FuzzSettingsFile(const uint8_t* data, size_t size) {
     FUZZ_CHECK(next.settings.LoadOutputDir() == Settings::kOutputDirLoaded);
     FUZZ_CHECK(next.portNumber == first.portNumber);
     FUZZ_CHECK(next.portSpeed == first.portSpeed);
-    FUZZ_CHECK(next.Folder() == folder);
+    FUZZ_CHECK(next.TrackFolder() == folder);
 }

@@ -65,6 +65,13 @@ private:
 
 }  // namespace
 
+void PrepareReplay(Application& app, const CommandLine& line, ConsoleObserver& observer) {
+    app.dialog.SetObserver(&observer);
+    app.port.portNumber = SerialPort::kNoPort;
+    app.settings.LoadOutputDir();
+    HostApplication::ApplyCommandLine(line);
+}
+
 int RunReplay(const CommandLine& line) {
     std::string error;
     if (!CheckFiles(line, error)) {
@@ -80,11 +87,7 @@ int RunReplay(const CommandLine& line) {
     }
     Application& app = HostApplication::App();
     ConsoleObserver observer(statusLog, false);
-    app.dialog.SetObserver(&observer);
-    // A replay reads only its files, into the stored output folder unless --out says otherwise.
-    app.port.portNumber = SerialPort::kNoPort;
-    app.settings.LoadOutputDir();
-    HostApplication::ApplyCommandLine(line);
+    PrepareReplay(app, line, observer);
 
     for (const std::string& file : line.files) {
         char absolute[PATH_MAX];

@@ -3,15 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "output/RouteWriter.h"
-#include "output/TrackWriter.h"
-#include "platform/posix/RegistryFile.h"
-#include "shell/Settings.h"
-#include "support/FakeClock.h"
-#include "support/FakeFileSystem.h"
-#include "support/FixedOffsetZone.h"
-#include "support/RecordingTextBoxes.h"
 #include "support/RegistryBytes.h"
+#include "support/SettingsRig.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -19,8 +12,8 @@ namespace {
 const wchar_t kKey[] = L"Software\\Zolvet\\Kestrave";
 
 // One program's worth of settings owners, on a settings file in its own folder.
-struct Rig {
-    explicit Rig(const std::string& configDir) : store(configDir) {}
+struct Rig : SettingsRig {
+    explicit Rig(const std::string& configDir) : SettingsRig(configDir, 1, 4800) {}
 
     void Put(const wchar_t* name, uint32_t type, const std::vector<uint8_t>& data) {
         SettingsKey key = store.CreateKey(kKey);
@@ -28,24 +21,6 @@ struct Rig {
         ASSERT_TRUE(store.SetValue(key, name, type, data.data(), static_cast<uint32_t>(data.size())));
         store.CloseKey(key);
     }
-
-    std::wstring TrackFolder() const {
-        wchar_t folder[kFolderChars];
-        track.GetFolder(folder);
-        return folder;
-    }
-
-    RegistryFile store;
-    FakeFileSystem files;
-    FakeClock clock;
-    FixedOffsetZone zone;
-    RecordingTextBoxes boxes;
-    MessageCounter messages;
-    TrackWriter track{files, clock, zone, boxes};
-    RouteWriter route{files, clock, zone, boxes, messages};
-    int32_t portNumber = 1;
-    int32_t portSpeed = 4800;
-    Settings settings{store, portNumber, portSpeed, track, route};
 };
 
 std::vector<uint8_t> Dword(uint32_t value) {

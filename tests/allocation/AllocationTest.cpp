@@ -12,6 +12,7 @@
 #include "shell/ConsoleObserver.h"
 #include "shell/HostApplication.h"
 #include "shell/ReplayClock.h"
+#include "shell/ReplayCommand.h"
 #include "tests/allocation/CountingAllocator.h"
 #include "tests/support/TempFolder.h"
 #include "tools/NmeaSimulator.h"
@@ -60,10 +61,7 @@ TEST(NoHeapAfterStartUp, ReplaysOfAnyLengthAllocateNothing) {
     ASSERT_TRUE(HostApplication::Start(line, clock, error)) << error;
     Application& app = HostApplication::App();
     ConsoleObserver observer(statusLog, false);
-    app.dialog.SetObserver(&observer);
-    app.port.portNumber = SerialPort::kNoPort;
-    app.settings.LoadOutputDir();
-    HostApplication::ApplyCommandLine(line);
+    PrepareReplay(app, line, observer);
 
     // The C library sets up a few things on first use: the status log's buffer and
     // the time zone. A short replay first lets it.
