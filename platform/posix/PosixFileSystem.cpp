@@ -174,8 +174,7 @@ bool PosixFileSystem::Read(FileHandle file, void* data, uint32_t size, uint32_t*
     if (file != readAheadFile_) {
         // The buffer still holds another file's bytes: this read goes straight through.
         if (readAheadNext_ < readAheadEnd_) return ReadDirect(file, data, size, count);
-        readAheadFile_ = file;
-        readAheadNext_ = readAheadEnd_ = 0;
+        readAheadFile_ = file;  // the buffer is empty: the loop below refills it for this file
     }
     unsigned char* out = static_cast<unsigned char*>(data);
     // A plain read of a file gives all it asks for unless the file ends there: so does
@@ -203,8 +202,9 @@ bool PosixFileSystem::Read(FileHandle file, void* data, uint32_t size, uint32_t*
     return true;
 }
 
-// Before the file position moves or the file is written, the bytes read ahead and not
-// yet taken are given back, so the position is where the caller believes it is.
+// Before the file position moves, the file is written or closed, the bytes read ahead
+// and not yet taken are given back, so the position is where the caller believes it is
+// and a later file with the same descriptor starts afresh.
 void PosixFileSystem::DropReadAhead(FileHandle file) {
     if (file != readAheadFile_) return;
     if (readAheadNext_ < readAheadEnd_) {
@@ -233,9 +233,6 @@ bool PosixFileSystem::Write(FileHandle file, const void* data, uint32_t size, ui
 }
 
 void PosixFileSystem::Close(FileHandle file) {
-    if (file == readAheadFile_) {
-        readAheadFile_ = kInvalidFile;
-        readAheadNext_ = readAheadEnd_ = 0;
-    }
+    DropReadAhead(file);
     if (file >= 0) close(file);
 }
