@@ -1,6 +1,7 @@
 #include "nmea/GgaParser.h"
 
 #include "nmea/FieldReader.h"
+#include "nmea/Talker.h"
 
 // $GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47
 //        hhmmss (position skipped)     quality sats hdop altitude unit (rest unread)
@@ -10,7 +11,7 @@ int ParseGga(const char* sentence, GpsFix& fix) {
     fix.hdop = kNoHdop;
     fix.timeOfDay = kGgaNotParsed;
     fix.satellites = kNoSatellites;
-    if (!HasPrefix(sentence, "$GPGGA,")) {
+    if (!IsSentenceOfType(sentence, "GGA,")) {
         return 1;
     }
     double timeOfDay = 0.0;

@@ -1,6 +1,7 @@
 #include "nmea/RmcParser.h"
 
 #include "nmea/FieldReader.h"
+#include "nmea/Talker.h"
 
 namespace {
 constexpr double kKmhPerKnot = 1.852;
@@ -13,7 +14,7 @@ int ParseRmc(const char* sentence, GpsFix& fix) {
     fix.altitude = kNoAltitude;
     fix.seconds = kRmcNotParsed;
     fix.timeOfDay = kRmcNotParsed;
-    if (!HasPrefix(sentence, "$GPRMC,")) {
+    if (!IsSentenceOfType(sentence, "RMC,")) {
         return 1;
     }
     double timeOfDay = 0.0;

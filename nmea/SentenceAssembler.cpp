@@ -7,34 +7,32 @@
 #endif
 
 namespace {
-constexpr uint32_t kTriggerMask = 0xFFFFFF;
-constexpr uint32_t kTrigger = 0x244750;  // "$GP", the oldest byte highest
-constexpr int8_t kMaxLength = 126;       // index 126 is left for the NUL
+constexpr int8_t kMaxLength = 126;  // index 126 is left for the NUL
 constexpr uint8_t kCr = 13;
 constexpr uint8_t kLf = 10;
 
-// The bytes that can end a stretch of plain sentence text: the line ends, and the
-// last byte of a "$GP" trigger.
+// The bytes that can end a stretch of plain sentence text: the line ends, and the "$"
+// that may begin a trigger (its two talker letters are then stepped one by one).
 struct StopBytes {
     bool stops[256] = {};
     constexpr StopBytes() {
         stops[kCr] = true;
         stops[kLf] = true;
-        stops[static_cast<uint8_t>('P')] = true;
+        stops[static_cast<uint8_t>('$')] = true;
     }
 };
 constexpr StopBytes kStopBytes;
 
 // The copy goes a block at a time. FirstStop gives the index of the first byte in the
 // block at p that may stop it, or kBlock: any control character up to CR (which takes
-// in LF) and "P". Stopping early is harmless, since Step handles every byte.
+// in LF) and "$". Stopping early is harmless, since Step handles every byte.
 #if defined(__SSE2__)
 constexpr int kBlock = 16;
 int FirstStop(const uint8_t* p) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     const __m128i controls = _mm_cmpeq_epi8(_mm_min_epu8(bytes, _mm_set1_epi8(kCr)), bytes);
-    const __m128i letterP = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('P'));
-    const int mask = _mm_movemask_epi8(_mm_or_si128(controls, letterP));
+    const __m128i dollar = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('$'));
+    const int mask = _mm_movemask_epi8(_mm_or_si128(controls, dollar));
     return mask == 0 ? kBlock : __builtin_ctz(static_cast<unsigned>(mask));
 }
 #else
@@ -50,33 +48,38 @@ int FirstStop(const uint8_t* p) {
 #if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
     word = __builtin_bswap64(word);
 #endif
-    const uint64_t notP = word ^ (kEveryByte * 'P');
+    const uint64_t notDollar = word ^ (kEveryByte * '$');
     const uint64_t controls = (word - kEveryByte * (kCr + 1)) & ~word;
-    const uint64_t letterP = (notP - kEveryByte) & ~notP;
-    const uint64_t mask = (controls | letterP) & kHighBits;
+    const uint64_t dollar = (notDollar - kEveryByte) & ~notDollar;
+    const uint64_t mask = (controls | dollar) & kHighBits;
     return mask == 0 ? kBlock : __builtin_ctzll(mask) / 8;
 }
 #endif
-
-// Whether the byte at p completes "$GP"; the two before it lie in the same read.
-bool CompletesTrigger(const uint8_t* p) { return p[0] == 'P' && p[-1] == 'G' && p[-2] == '$'; }
 }  // namespace
 
 void SentenceAssembler::Feed(const uint8_t* bytes, uint32_t count) {
     const uint8_t* const end = bytes + count;
-    // The first two bytes may complete a "$GP" begun in an earlier read.
+    // The first two bytes may complete a trigger begun in an earlier read.
     const uint32_t head = count < 2 ? count : 2;
     for (uint32_t i = 0; i < head; ++i) {
         triggerWindow_ = (triggerWindow_ << 8) | bytes[i];
-        Step(bytes[i], (triggerWindow_ & kTriggerMask) == kTrigger);
+        const bool trigger = (triggerWindow_ >> 16 & 0xFF) == '$' &&
+                             nmea::IsTalker(triggerWindow_ >> 8 & 0xFF, triggerWindow_ & 0xFF, talkers_);
+        Step(bytes[i], trigger ? static_cast<uint16_t>(triggerWindow_ & 0xFFFF) : 0);
     }
     const uint8_t* p = bytes + head;
+    // The two bytes after a "$" may complete a trigger, so they are stepped, not copied.
+    const uint8_t* stepUntil = p;
+    for (const uint8_t* q = bytes; q < p; ++q) {
+        if (*q == '$') stepUntil = q + 3;
+    }
     while (p < end) {
-        if (collecting_ != 0) {
+        if (collecting_ != 0 && p >= stepUntil) {
             p = CopyBody(p, end);
             if (p == end) break;
         }
-        Step(*p, CompletesTrigger(p));
+        Step(*p, CompletesTrigger(p) ? static_cast<uint16_t>(p[-1] << 8 | p[0]) : 0);
+        if (*p == '$') stepUntil = p + 3;
         ++p;
     }
     if (count >= 3) triggerWindow_ = uint32_t{end[-3]} << 16 | uint32_t{end[-2]} << 8 | end[-1];
@@ -108,10 +111,10 @@ const uint8_t* SentenceAssembler::CopyBody(const uint8_t* p, const uint8_t* end)
     return p;
 }
 
-void SentenceAssembler::Step(uint8_t byte, bool trigger) {
+void SentenceAssembler::Step(uint8_t byte, uint16_t trigger) {
     if (collecting_ == 0) {
-        if (trigger) {
-            StartSentence();
+        if (trigger != 0) {
+            StartSentence(trigger);
         }
         return;
     }
@@ -123,9 +126,9 @@ void SentenceAssembler::Step(uint8_t byte, bool trigger) {
         position_ = 0;
         return;
     }
-    if (trigger) {
-        // A new "$GP" cuts off the sentence in progress, which is lost.
-        StartSentence();
+    if (trigger != 0) {
+        // A new trigger cuts off the sentence in progress, which is lost.
+        StartSentence(trigger);
         return;
     }
     sentence_[position_] = static_cast<char>(byte);
@@ -136,10 +139,10 @@ void SentenceAssembler::Step(uint8_t byte, bool trigger) {
     }
 }
 
-void SentenceAssembler::StartSentence() {
+void SentenceAssembler::StartSentence(uint16_t talker) {
     sentence_[0] = '$';
-    sentence_[1] = 'G';
-    sentence_[2] = 'P';
+    sentence_[1] = static_cast<char>(talker >> 8);
+    sentence_[2] = static_cast<char>(talker & 0xFF);
     sentence_[3] = '\0';
     position_ = 3;
     collecting_ = 1;

@@ -4,6 +4,7 @@
 #include "nmea/FieldReader.h"
 #include "nmea/GgaParser.h"
 #include "nmea/RmcParser.h"
+#include "nmea/Talker.h"
 #include "output/TimeConversion.h"
 
 namespace {
@@ -20,9 +21,9 @@ FixProcessor::FixProcessor(LocalTimeZone& zone, TextBoxes& boxes, TrackWriter& t
 void FixProcessor::ProcessSentence(const char* sentence) {
     noDataTicks_ = 0;  // any sentence is data, whatever its checksum
     if (ggaParity_ < 0) ApplyFirstTimeDefaults();
-    if (nmea::HasPrefix(sentence, "$GPGGA,")) {
+    if (nmea::IsSentenceOfType(sentence, "GGA,")) {
         TakeGga(sentence);
-    } else if (nmea::HasPrefix(sentence, "$GPRMC,")) {
+    } else if (nmea::IsSentenceOfType(sentence, "RMC,")) {
         TakeRmc(sentence);
     }
 }
@@ -41,7 +42,7 @@ void FixProcessor::ApplyFirstTimeDefaults() {
 // $GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47
 // The two slots take the GGAs in turn, so the last two are at hand for pairing.
 void FixProcessor::TakeGga(const char* sentence) {
-    if (VerifyChecksum(sentence) != 0) return;
+    if (VerifyChecksum(sentence) != 0 || !ggaCopies_.Take(sentence)) return;
     ggaParity_ = (ggaParity_ - 1) & 1;
     ParseGga(sentence, ggaSlot_[ggaParity_]);
 }
@@ -49,7 +50,7 @@ void FixProcessor::TakeGga(const char* sentence) {
 // $GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A
 // The RMC held back is processed first, then the new one takes its place.
 void FixProcessor::TakeRmc(const char* sentence) {
-    if (VerifyChecksum(sentence) != 0) return;
+    if (VerifyChecksum(sentence) != 0 || !rmcCopies_.Take(sentence)) return;
     if (pendingRmc_.timeOfDay > -1.0) {
         ProcessFix();
     } else if (pendingRmc_.seconds > -1.0) {  // a time but no fix; nothing at all before the first RMC

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include "nmea/EpochCopyFilter.h"
 #include "nmea/GpsFix.h"
 #include "nmea/SentenceSink.h"
 #include "output/TrackWriter.h"
@@ -42,6 +43,8 @@ private:
     int32_t& noDataTicks_;
     FixStatusText status_;
     FixFilter filter_;
+    EpochCopyFilter ggaCopies_;
+    EpochCopyFilter rmcCopies_;
 
     int32_t ggaParity_ = -1;
     GpsFix ggaSlot_[2] = {};

@@ -20,6 +20,8 @@ const char kUsageText[] =
     "  --root DIR        the folder that stands for the device root \"\\\" (default: your home folder)\n"
     "  --config DIR      where settings.reg is kept (default: $XDG_CONFIG_HOME/kestrave)\n"
     "  --status-log FILE append every status text to FILE, each followed by a line \"----\"\n"
+    "  --gps-only        read only \"$GP\" sentences, as receivers of GPS alone send them\n"
+    "                    (default: every satellite system's RMC and GGA: $GN, $GL, $GA, $GB, $BD, $GQ, $GI)\n"
     "  --help, --version\n";
 
 namespace {
@@ -108,6 +110,8 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
                 return false;
             }
             line.minutes = static_cast<uint32_t>(minutes);
+        } else if (arg == "--gps-only" && mode != CommandLine::Mode::Simulate) {
+            line.gpsOnly = true;
         } else if (arg == "--pty" && mode == CommandLine::Mode::Simulate) {
             line.pty = true;
         } else if (arg == "--speed-up" && mode == CommandLine::Mode::Simulate) {

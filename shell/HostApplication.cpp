@@ -54,6 +54,7 @@ void HostApplication::ApplyCommandLine(const CommandLine& line) {
         app->route.SetFolder(kRootFolder);
     }
     if (line.speed > 0) app->port.portSpeed = static_cast<int32_t>(line.speed);
+    if (line.gpsOnly) app->assembler.SetTalkers(TalkerSet::GpsOnly);
 }
 
 std::string HostApplication::OutputFolder() {

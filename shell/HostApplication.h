@@ -14,7 +14,7 @@ public:
     static bool Start(const CommandLine& line, Clock& clock, std::string& error);
     static Application& App();
     static PosixFileSystem& Files();
-    // After the settings are loaded: --out and --speed win over what is stored.
+    // After the settings are loaded: --out, --speed and --gps-only win over what is stored.
     static void ApplyCommandLine(const CommandLine& line);
     // The host folder of the writers' output folder.
     static std::string OutputFolder();

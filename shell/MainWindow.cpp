@@ -18,7 +18,10 @@ MainWindow::MainWindow(FileSystem& files, KeepAwake& keepAwake, TickFlags& flags
       port_(port),
       settings_(settings) {}
 
-void MainWindow::Create() { settings_.LoadPort(); }
+void MainWindow::Create() {
+    settings_.LoadPort();
+    settings_.LoadTalkers();
+}
 
 bool MainWindow::Activate() {
     if (startupState_ != NotStarted) return false;

@@ -34,7 +34,7 @@ public:
     // The face that shows dialogs; none for a program without a screen.
     void SetFrontEnd(FrontEnd* frontEnd) { frontEnd_ = frontEnd; }
 
-    // Window creation, once the status dialog exists: the port settings are loaded.
+    // Window creation, once the status dialog exists: the port and talker settings are loaded.
     void Create();
     // True on the first activation only: start the one-second timer then.
     bool Activate();

@@ -69,6 +69,7 @@ void PrepareReplay(Application& app, const CommandLine& line, ConsoleObserver& o
     app.dialog.SetObserver(&observer);
     app.port.portNumber = SerialPort::kNoPort;
     app.settings.LoadOutputDir();
+    app.settings.LoadTalkers();
     HostApplication::ApplyCommandLine(line);
 }
 

@@ -10,6 +10,7 @@ const wchar_t kKeyPath[] = L"Software\\Zolvet\\Kestrave";
 const wchar_t kOutputDir[] = L"OutputDir";
 const wchar_t kPortNumber[] = L"PortNumber";
 const wchar_t kPortSpeed[] = L"PortSpeed";
+const wchar_t kGpsOnly[] = L"GpsOnly";
 
 // UTF-16 characters of a loaded folder, terminator included.
 constexpr uint32_t kLoadChars = 260;
@@ -19,8 +20,8 @@ constexpr uint32_t kSaveBytes = kFolderChars * 4;
 }  // namespace
 
 Settings::Settings(SettingsStore& store, int32_t& portNumber, int32_t& portSpeed, TrackWriter& track,
-                   RouteWriter& route)
-    : store(store), portNumber(portNumber), portSpeed(portSpeed), track(track), route(route) {}
+                   RouteWriter& route, SentenceAssembler& assembler)
+    : store(store), portNumber(portNumber), portSpeed(portSpeed), track(track), route(route), assembler(assembler) {}
 
 void Settings::LoadPort() {
     SettingsKey key = store.OpenKey(kKeyPath);
@@ -28,6 +29,13 @@ void Settings::LoadPort() {
     portNumber = ReadDword(key, kPortNumber, portNumber);
     portSpeed = ReadDword(key, kPortSpeed, portSpeed);
     store.CloseKey(key);
+}
+
+void Settings::LoadTalkers() {
+    SettingsKey key = store.OpenKey(kKeyPath);
+    const int32_t gpsOnly = key == kInvalidKey ? 0 : ReadDword(key, kGpsOnly, 0);
+    if (key != kInvalidKey) store.CloseKey(key);
+    assembler.SetTalkers(gpsOnly == 1 ? TalkerSet::GpsOnly : TalkerSet::AllGnss);
 }
 
 int32_t Settings::ReadDword(SettingsKey key, const wchar_t* name, int32_t fallback) {

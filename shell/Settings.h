@@ -1,11 +1,13 @@
 #pragma once
 #include <cstdint>
+#include "nmea/SentenceAssembler.h"
 #include "output/RouteWriter.h"
 #include "output/TrackWriter.h"
 #include "platform/SettingsStore.h"
 
-// The three choices that survive a restart: the output folder (kept by the two
-// writers), the port number and the port speed (kept by the serial port). Settings
+// The choices that survive a restart: the output folder (kept by the two writers), the
+// port number and the port speed (kept by the serial port), and whether only GPS
+// sentences are read (kept by the sentence assembler). Settings
 // only copies them between those owners and the registry key; every key is opened
 // and closed within one call. Registry failures are silent: a failed load leaves the
 // owner's value as it was, a failed save leaves the registry as it was.
@@ -18,9 +20,12 @@ public:
     static constexpr int kOutputDirNotRooted = 3;   // does not begin with '\'
 
     Settings(SettingsStore& store, int32_t& portNumber, int32_t& portSpeed, TrackWriter& track,
-             RouteWriter& route);
+             RouteWriter& route, SentenceAssembler& assembler);
 
     void LoadPort();
+    // GpsOnly = 1 reads "$GP" sentences alone; missing or any other value, every
+    // satellite system's.
+    void LoadTalkers();
     // The value, if it is a REG_DWORD of exactly 4 bytes; fallback otherwise.
     int32_t ReadDword(SettingsKey key, const wchar_t* name, int32_t fallback);
     void SavePort();
@@ -37,4 +42,5 @@ private:
     int32_t& portSpeed;   // baud
     TrackWriter& track;
     RouteWriter& route;
+    SentenceAssembler& assembler;
 };

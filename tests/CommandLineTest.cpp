@@ -25,6 +25,21 @@ TEST(CommandLine, ReplayTakesFilesInOrderWithCommonOptions) {
     EXPECT_EQ(line.rootDir, "/r");
 }
 
+TEST(CommandLine, GpsOnlyGoesWithEveryReadingMode) {
+    for (std::vector<const char*> args : {std::vector<const char*>{"replay", "a.nmea", "--gps-only"},
+                                          std::vector<const char*>{"log", "--gps-only"},
+                                          std::vector<const char*>{"--gps-only"}}) {
+        CommandLine line;
+        std::string error;
+        ASSERT_TRUE(Parse(args, line, error)) << error;
+        EXPECT_TRUE(line.gpsOnly);
+    }
+    CommandLine line;
+    std::string error;
+    EXPECT_FALSE(line.gpsOnly);
+    EXPECT_FALSE(Parse({"simulate", "--out", "x.nmea", "--gps-only"}, line, error));
+}
+
 TEST(CommandLine, SimulateAndLogOptions) {
     CommandLine line;
     std::string error;

@@ -119,6 +119,66 @@ TEST_F(FixProcessorTest, BadChecksumRmcNeitherProcessesNorReplaces) {
     EXPECT_EQ(processor.PendingRmc().timeOfDay, 45319.0);
 }
 
+// The sentence as another satellite system's talker sends it, with its own checksum.
+std::string FromTalker(const std::string& sentence, const std::string& talker) {
+    return Sentence(talker + sentence.substr(3, sentence.find('*') - 3));
+}
+
+// A receiver of several satellite systems may send each epoch's GGA or RMC once per
+// system: only the first copy is the epoch.
+TEST_F(FixProcessorTest, AnotherTalkersCopyOfTheEpochIsIgnored) {
+    Feed(Gga("123519", "57.0"));
+    Feed(FromTalker(Gga("123519", "99.0"), "GL"));
+    EXPECT_EQ(processor.GgaParity(), 1);
+    EXPECT_EQ(processor.GgaSlot(0).timeOfDay, kGgaNotParsed);
+    EXPECT_EQ(processor.GgaSlot(1).altitude, 57.0);
+
+    Feed(FromTalker(Rmc("123519"), "GN"));
+    Feed(FromTalker(Rmc("123519", "041109", "A", "1000.0000,N"), "GP"));
+    EXPECT_NEAR(processor.PendingRmc().latitude, -33.85678, 1e-9);
+    EXPECT_TRUE(boxes.sets.empty());
+    // Every copy is still data.
+    noDataTicks = 9;
+    Feed(FromTalker(Gga("123519"), "BD"));
+    EXPECT_EQ(noDataTicks, 0);
+}
+
+TEST_F(FixProcessorTest, TalkerSwitchBetweenEpochsLosesNothing) {
+    Feed(FromTalker(Gga("123519"), "GN"));
+    Feed(FromTalker(Rmc("123519"), "GN"));
+    Feed(FromTalker(Gga("123520"), "GL"));
+    Feed(FromTalker(Rmc("123520"), "GL"));
+    EXPECT_EQ(processor.GgaParity(), 0);
+    Feed(Gga("123521"));
+    Feed(Rmc("123521"));
+    EXPECT_EQ(processor.GgaParity(), 1);
+    EXPECT_EQ(processor.PendingRmc().timeOfDay, 45321.0);
+    // The GN and GL epochs were shown, each paired with its own GGA.
+    ASSERT_GE(boxes.sets.size(), 2u);
+    EXPECT_NE(boxes.sets.front().text.find(L"12:35:19"), std::wstring::npos);
+    EXPECT_NE(boxes.sets.back().text.find(L"12:35:20"), std::wstring::npos);
+    EXPECT_NE(boxes.sets.back().text.find(L"Sat:  8"), std::wstring::npos);
+}
+
+TEST_F(FixProcessorTest, SameTalkerRepeatingATimeIsTaken) {
+    Feed(Gga("123519"));
+    Feed(Gga("123519"));
+    EXPECT_EQ(processor.GgaParity(), 0);
+    Feed(Rmc("123519"));
+    Feed(Rmc("123519"));
+    EXPECT_EQ(boxes.sets.size(), 2u);  // the first is shown when the repeat arrives
+}
+
+TEST_F(FixProcessorTest, BadFirstCopyLetsTheNextCopyIn) {
+    Feed(Corrupted(Gga("123519", "57.0")));
+    Feed(FromTalker(Gga("123519", "99.0"), "GL"));
+    EXPECT_EQ(processor.GgaParity(), 1);
+    EXPECT_EQ(processor.GgaSlot(1).altitude, 99.0);
+    Feed(Corrupted(Rmc("123519")));
+    Feed(FromTalker(Rmc("123519"), "GA"));
+    EXPECT_EQ(processor.PendingRmc().timeOfDay, 45319.0);
+}
+
 struct PairingCase {
     const char* rmcTime;
     const char* ggaTime;

@@ -1,7 +1,9 @@
 // Replays every real receiver recording through the whole program and pins what it
 // shows and writes: the status texts in order and every day file, as digests in
-// tests/golden/replay-digests.txt. Set KESTRAVE_UPDATE_GOLDEN=1 to rewrite them after
-// a deliberate change, and review the difference before committing it.
+// tests/golden/: replay-digests.txt reading every satellite system's talker (the
+// default), replay-digests-gps-only.txt reading "$GP" alone. Set KESTRAVE_UPDATE_GOLDEN=1
+// to rewrite them after a deliberate change, and review the difference before
+// committing it.
 #include <gtest/gtest.h>
 
 #include <dirent.h>
@@ -22,7 +24,7 @@
 
 namespace {
 
-const std::string kDigestFile = std::string(KESTRAVE_SOURCE_DIR) + "/tests/golden/replay-digests.txt";
+const std::string kGoldenDir = std::string(KESTRAVE_SOURCE_DIR) + "/tests/golden/";
 
 uint64_t Fnv1a(const std::string& bytes) {
     uint64_t hash = 1469598103934665603ull;
@@ -61,9 +63,11 @@ std::string ReadAll(const std::string& path) {
 // One line per recording: name, count of status texts, digest of the status log, then
 // each day file as name:size:digest. A fixed zone of UTC+1 makes local days differ
 // from UTC ones.
-std::string ReplayDigest(const std::string& name, const std::string& bytes, std::string* statusLog) {
+std::string ReplayDigest(const std::string& name, const std::string& bytes, std::string* statusLog,
+                         TalkerSet talkers = TalkerSet::AllGnss) {
     auto rig = std::make_unique<TestApplication>(60);
     Application& app = rig->app;
+    app.assembler.SetTalkers(talkers);
     StatusRecorder recorder;
     app.dialog.SetObserver(&recorder);
     app.port.portNumber = SerialPort::kNoPort;
@@ -98,32 +102,45 @@ std::vector<std::string> Recordings() {
     return names;
 }
 
-TEST(GoldenReplay, EveryRecordingShowsAndWritesWhatWasReviewed) {
+void CompareWithDigests(const std::string& digestFile, TalkerSet talkers) {
     std::vector<std::string> names = Recordings();
     if (names.empty()) GTEST_SKIP() << "no recordings in " << KESTRAVE_TESTDATA_DIR;
     std::map<std::string, std::string> expected;
-    std::istringstream stored(ReadAll(kDigestFile));
+    std::istringstream stored(ReadAll(kGoldenDir + digestFile));
     for (std::string line; std::getline(stored, line);) {
         if (!line.empty() && line[0] != '#') expected[line.substr(0, line.find(' '))] = line;
     }
     std::string fresh = "# recording status-texts status-digest day-file:size:digest...\n";
     for (const std::string& name : names) {
-        std::string line = ReplayDigest(name, ReadAll(std::string(KESTRAVE_TESTDATA_DIR) + "/" + name), nullptr);
+        std::string line =
+            ReplayDigest(name, ReadAll(std::string(KESTRAVE_TESTDATA_DIR) + "/" + name), nullptr, talkers);
         fresh += line + "\n";
         EXPECT_EQ(line, expected[name]) << "replay of " << name << " changed";
     }
-    if (getenv("KESTRAVE_UPDATE_GOLDEN") != nullptr) std::ofstream(kDigestFile, std::ios::binary) << fresh;
+    if (getenv("KESTRAVE_UPDATE_GOLDEN") != nullptr) std::ofstream(kGoldenDir + digestFile, std::ios::binary) << fresh;
 }
 
-// The one recording reviewed line by line: four paired fixes, then the fix is lost.
-TEST(GoldenReplay, TomTomStatusTextsAsReviewed) {
-    std::string bytes = ReadAll(std::string(KESTRAVE_TESTDATA_DIR) + "/gpsd-tomtom-mkII.nmea");
-    if (bytes.empty()) GTEST_SKIP() << "no recordings in " << KESTRAVE_TESTDATA_DIR;
-    std::string statusLog;
-    ReplayDigest("gpsd-tomtom-mkII.nmea", bytes, &statusLog);
-    const std::string path = std::string(KESTRAVE_SOURCE_DIR) + "/tests/golden/gpsd-tomtom-mkII.status";
-    if (getenv("KESTRAVE_UPDATE_GOLDEN") != nullptr) std::ofstream(path, std::ios::binary) << statusLog;
-    EXPECT_EQ(statusLog, ReadAll(path));
+TEST(GoldenReplay, EveryRecordingShowsAndWritesWhatWasReviewed) {
+    CompareWithDigests("replay-digests.txt", TalkerSet::AllGnss);
+}
+
+TEST(GoldenReplay, GpsOnlyReadsAsReceiversOfGpsAloneWere) {
+    CompareWithDigests("replay-digests-gps-only.txt", TalkerSet::GpsOnly);
+}
+
+// The recordings reviewed line by line: gpsd-tomtom-mkII, four paired fixes, then the
+// fix is lost; gpsd-ch-4711, a receiver that changes talker from epoch to epoch (GN,
+// one GL epoch with 4 satellites, then GP without a fix), where no epoch may be lost.
+TEST(GoldenReplay, StatusTextsAsReviewed) {
+    for (const char* name : {"gpsd-tomtom-mkII", "gpsd-ch-4711"}) {
+        std::string bytes = ReadAll(std::string(KESTRAVE_TESTDATA_DIR) + "/" + name + ".nmea");
+        if (bytes.empty()) GTEST_SKIP() << "no recordings in " << KESTRAVE_TESTDATA_DIR;
+        std::string statusLog;
+        ReplayDigest(name, bytes, &statusLog);
+        const std::string path = kGoldenDir + name + ".status";
+        if (getenv("KESTRAVE_UPDATE_GOLDEN") != nullptr) std::ofstream(path, std::ios::binary) << statusLog;
+        EXPECT_EQ(statusLog, ReadAll(path)) << name;
+    }
 }
 
 }  // namespace

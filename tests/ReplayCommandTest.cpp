@@ -116,6 +116,53 @@ TEST_F(ReplayCommandTest, ARestartOnTheSameDayContinuesTheRouteNumbering) {
     EXPECT_EQ(rows, expected - 1) << csv.substr(0, 400);
 }
 
+// The example as a receiver of several satellite systems sends it: every RMC and GGA
+// under the combined talker "$GN", and the GGA once more as a GLONASS copy.
+std::string AsMultiGnssReceiver(const std::string& gpsOnly) {
+    std::istringstream lines(gpsOnly);
+    std::string out;
+    auto withTalker = [](std::string line, const char* talker) {
+        line.replace(1, 2, talker);
+        unsigned sum = 0;
+        const size_t star = line.find('*');
+        for (size_t i = 1; i < star; ++i) sum ^= static_cast<unsigned char>(line[i]);
+        char hex[3];
+        snprintf(hex, sizeof hex, "%02X", sum);
+        return line.replace(star + 1, 2, hex);
+    };
+    for (std::string line; std::getline(lines, line);) {
+        const bool rmc = line.compare(0, 7, "$GPRMC,") == 0;
+        const bool gga = line.compare(0, 7, "$GPGGA,") == 0;
+        out += rmc || gga ? withTalker(line, "GN") + "\n" : line + "\n";
+        if (gga) out += withTalker(line, "GL") + "\n";
+    }
+    return out;
+}
+
+TEST_F(ReplayCommandTest, AMultiGnssReceiverWritesWhatAGpsOneDoes) {
+    std::string multi = AsMultiGnssReceiver(ReadAll(drive));
+    ASSERT_NE(multi.find("\n$GLGGA,"), std::string::npos);
+    ASSERT_EQ(multi.find("$GPRMC"), std::string::npos);
+    temp.Write("multi.nmea", multi);
+
+    Outcome original = Kestrave("replay '" + drive + "' --out '" + dir + "/gps'" + Common(), "CET-1");
+    ASSERT_EQ(original.exitCode, 0) << original.output;
+    Outcome gnss = Kestrave("replay '" + dir + "/multi.nmea' --out '" + dir + "/gnss'" + Common(), "CET-1");
+    ASSERT_EQ(gnss.exitCode, 0) << gnss.output;
+    for (const char* day : {"2026-01-14.plt", "2026-01-14.rte", "2026-01-15.plt", "2026-01-15.rte"}) {
+        const std::string expected = temp.Read(std::string("gps/") + day);
+        EXPECT_GT(expected.size(), 100u) << day;
+        EXPECT_EQ(temp.Read(std::string("gnss/") + day), expected) << day;
+    }
+
+    // --gps-only gives back the old reading: none of these sentences is taken.
+    Outcome gpsOnly =
+        Kestrave("replay '" + dir + "/multi.nmea' --gps-only --out '" + dir + "/only'" + Common(), "CET-1");
+    ASSERT_EQ(gpsOnly.exitCode, 0) << gpsOnly.output;
+    struct stat info {};
+    EXPECT_NE(stat((dir + "/only/2026-01-14.plt").c_str(), &info), 0);
+}
+
 TEST_F(ReplayCommandTest, MistakesStopBeforeAnythingIsWrittenAndSayWhatToDo) {
     Outcome missing = Kestrave("replay '" + dir + "/nothing.nmea' --out '" + dir + "/out'" + Common());
     EXPECT_EQ(missing.exitCode, 2);

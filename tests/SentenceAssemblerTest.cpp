@@ -22,9 +22,11 @@ public:
 };
 
 // Feeds the stream as reads of chunkSize bytes, as the input poller does.
-std::vector<std::string> Assemble(const std::string& stream, size_t chunkSize = 1024) {
+std::vector<std::string> Assemble(const std::string& stream, size_t chunkSize = 1024,
+                                  TalkerSet talkers = TalkerSet::AllGnss) {
     RecordingSink sink;
     SentenceAssembler assembler(sink);
+    assembler.SetTalkers(talkers);
     for (size_t start = 0; start < stream.size(); start += chunkSize) {
         const std::string chunk = stream.substr(start, chunkSize);
         for (const char c : chunk) {
@@ -59,9 +61,23 @@ TEST(SentenceAssembler, NewTriggerCutsOffTheSentenceInProgress) {
     EXPECT_EQ(Assemble("$GPRMC,123519,A,48" + kGga + "\r\n"), Sentences({kGga}));
 }
 
-TEST(SentenceAssembler, OtherTalkersHandOnNothing) {
-    EXPECT_EQ(Assemble("$GNRMC,1*00\r\n$GLGSV,1*00\r\n!AIVDM,1*00\r\n$PGRME*00\r\n$GAGGA*00\r\n"),
+TEST(SentenceAssembler, EverySatelliteSystemsTalkerTriggers) {
+    for (const char* talker : {"GP", "GL", "GA", "GB", "BD", "GQ", "GI", "GN"}) {
+        const std::string sentence = std::string("$") + talker + "RMC,1*00";
+        EXPECT_EQ(Assemble("x" + sentence + "\r\n"), Sentences({sentence})) << talker;
+    }
+    // Not satellite systems: an unknown G talker, integrated instruments, navigation.
+    EXPECT_EQ(Assemble("$GXRMC,1*00\r\n$IIGGA,1*00\r\n$INRMC,1*00\r\n!AIVDM,1*00\r\n$PGRME*00\r\n"),
               Sentences());
+    // A "$GN" split across reads, and a GPS sentence cut off by a "$GL" trigger.
+    EXPECT_EQ(Assemble("xx$GNRMC,2*00\r", 3), Sentences({"$GNRMC,2*00"}));
+    EXPECT_EQ(Assemble("$GPRMC,123519,A,48$GLGGA,1*00\r\n"), Sentences({"$GLGGA,1*00"}));
+}
+
+TEST(SentenceAssembler, GpsOnlyHandsOnGpsSentencesAlone) {
+    const std::string stream = "$GNRMC,1*00\r\n$GLGSV,1*00\r\n$BDGGA,1*00\r\n$GAGGA*00\r\n" + kGga + "\r\n" +
+                               "$GPRMC,cut$GNGGA,1*00\r\n";
+    EXPECT_EQ(Assemble(stream, 1024, TalkerSet::GpsOnly), Sentences({kGga, "$GPRMC,cut$GNGGA,1*00"}));
 }
 
 TEST(SentenceAssembler, LongestSentenceIs126Characters) {
@@ -96,9 +112,9 @@ TEST(SentenceAssembler, ShortSentenceAfterLongOneParsesOnlyItsOwnBytes) {
 class ChunkSize : public testing::TestWithParam<size_t> {};
 
 TEST_P(ChunkSize, SameSentencesWhereverAReadEnds) {
-    const std::string stream = "junk$GP" + kRmc.substr(3) + "\r\n" + "$GNGSA,1*00\r\n" + kGga + "\r\n" +
-                               "$GPRMC,cut" + kGga + "\n" + "$GP\r\n" + kRmc + "\r\n";
-    EXPECT_EQ(Assemble(stream, GetParam()), Sentences({kRmc, kGga, kGga, "$GP", kRmc}));
+    const std::string stream = "junk$GP" + kRmc.substr(3) + "\r\n" + "$GXGSA,1*00\r\n" + kGga + "\r\n" +
+                               "$GPRMC,cut" + kGga + "\n" + "$GP\r\n" + kRmc + "\r\n" + "$GNGSA,1*00\r\n";
+    EXPECT_EQ(Assemble(stream, GetParam()), Sentences({kRmc, kGga, kGga, "$GP", kRmc, "$GNGSA,1*00"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Reads, ChunkSize, testing::Values(1, 7, 1024));
@@ -160,7 +176,7 @@ TEST(SentenceAssemblerRecordings, ColdBootTortureAtAnyReadSize) {
 // Most useful under the address and undefined-behaviour sanitizers.
 TEST(SentenceAssembler, RandomStreamKeepsItsPromises) {
     static const char* const kTokens[] = {
-        "$GPRMC,", "$GPGGA,", "$GP", ",", ",,", "A", "V", "N", "S", "E", "W", "M", "F", "-",
+        "$GPRMC,", "$GPGGA,", "$GP", "$GNRMC,", "$GLGGA,", "$BD", ",", ",,", "A", "V", "N", "S", "E", "W", "M", "F", "-",
         "1", "23", "4807.038", "01131", ".", "*", "*6A", "\r", "\n", "\r\n", " ", "\t", "\xb0", "\xff",
         "x",
     };
@@ -171,7 +187,7 @@ TEST(SentenceAssembler, RandomStreamKeepsItsPromises) {
             ++count;
             const size_t length = std::strlen(sentence);
             EXPECT_LE(length, 126u);
-            EXPECT_EQ(std::strncmp(sentence, "$GP", 3), 0);
+            EXPECT_TRUE(sentence[0] == '$' && nmea::IsTalker(sentence[1], sentence[2], TalkerSet::AllGnss));
             EXPECT_EQ(std::strpbrk(sentence, "\r\n"), nullptr);
             VerifyChecksum(sentence);
             ParseRmc(sentence, fix);
@@ -191,11 +207,13 @@ TEST(SentenceAssembler, RandomStreamKeepsItsPromises) {
 }
 
 // A read handed over whole must give exactly what its bytes give one by one, wherever
-// the reads are cut: streams of triggers, line ends, control and high bytes, "P"s and
-// over-long sentences, in reads of 1 to 40 bytes and of the poller's 1024.
+// the reads are cut: streams of triggers of both talker sets, line ends, control and high
+// bytes, talker letters and over-long sentences, in reads of 1 to 40 bytes and of the
+// poller's 1024.
 TEST(SentenceAssembler, WholeReadsMatchByteByByte) {
     const char* const kPieces[] = {"$GP", "$G", "$", "G", "P", "PP", "\r", "\n", "\r\n", "GPRMC,", "GGA,1,2",
-                                   "0123456789ABCDEF", ",,,*6A", "\t", "\x01", "\x80\xff", "$GPP", "GP$GP"};
+                                   "0123456789ABCDEF", ",,,*6A", "\t", "\x01", "\x80\xff", "$GPP", "GP$GP",
+                                   "$GN", "$GL", "$B", "BD", "N", "$GX", "$$GA", "GN$GN"};
     std::mt19937 random(99);
     for (int stream = 0; stream < 300; ++stream) {
         std::string bytes;
@@ -208,6 +226,9 @@ TEST(SentenceAssembler, WholeReadsMatchByteByByte) {
         RecordingSink single;
         SentenceAssembler wholeReads(whole);
         SentenceAssembler singleBytes(single);
+        const TalkerSet talkers = stream % 3 == 0 ? TalkerSet::GpsOnly : TalkerSet::AllGnss;
+        wholeReads.SetTalkers(talkers);
+        singleBytes.SetTalkers(talkers);
         for (size_t start = 0; start < bytes.size();) {
             const size_t size = stream % 2 == 0 ? 1 + random() % 40 : 1024;
             const size_t count = std::min(size, bytes.size() - start);

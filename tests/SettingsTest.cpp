@@ -73,6 +73,31 @@ TEST(SettingsTest, PortValuesCountOnlyAsDwordsOfFourBytes) {
     EXPECT_EQ(rig.portNumber, 1);
 }
 
+TEST(SettingsTest, GpsOnlyIsOneDwordOfOne) {
+    struct Row {
+        const char* what;
+        bool put;
+        std::vector<uint8_t> data;
+        TalkerSet talkers;
+    };
+    const Row rows[] = {
+        {"missing", false, {}, TalkerSet::AllGnss},
+        {"0", true, Dword(0), TalkerSet::AllGnss},
+        {"1", true, Dword(1), TalkerSet::GpsOnly},
+        {"2", true, Dword(2), TalkerSet::AllGnss},
+        {"two bytes", true, {1, 0}, TalkerSet::AllGnss},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempFolder folder;
+        Rig rig(folder.path);
+        rig.assembler.SetTalkers(TalkerSet::GpsOnly == row.talkers ? TalkerSet::AllGnss : TalkerSet::GpsOnly);
+        if (row.put) rig.Put(L"GpsOnly", kRegDword, row.data);
+        rig.settings.LoadTalkers();
+        EXPECT_EQ(rig.assembler.Talkers(), row.talkers);
+    }
+}
+
 TEST(SettingsTest, OutputDirIsTakenOnlyAsRootedTextThatFits) {
     const std::u16string longest = u"\\" + std::u16string(258, u'd');
     struct Row {

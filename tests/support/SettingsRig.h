@@ -7,7 +7,11 @@
 #include "shell/Settings.h"
 #include "tests/support/ProcessingRig.h"
 
-// The owners of the three settings, as the program has them: real writers on fake
+struct NullSink : SentenceSink {
+    void ProcessSentence(const char*) override {}
+};
+
+// The owners of the settings, as the program has them: real writers on fake
 // platform parts, and the ports, on a settings file in configDir.
 struct SettingsRig : WriterRig {
     SettingsRig(const std::string& configDir, int32_t port, int32_t speed)
@@ -22,5 +26,7 @@ struct SettingsRig : WriterRig {
     RegistryFile store;
     int32_t portNumber;
     int32_t portSpeed;
-    Settings settings{store, portNumber, portSpeed, track, routeWriter};
+    NullSink sentences;
+    SentenceAssembler assembler{sentences};
+    Settings settings{store, portNumber, portSpeed, track, routeWriter, assembler};
 };
