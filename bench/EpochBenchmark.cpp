@@ -23,7 +23,7 @@
 #include "processing/FixProcessor.h"
 #include "processing/RouteSelector.h"
 #include "tests/support/FixedOffsetZone.h"
-#include "tools/NmeaSimulator.h"
+#include "simulator/NmeaSimulator.h"
 
 namespace {
 

@@ -28,6 +28,7 @@ void InputPoller::Feed(uint32_t count) {
 void InputPoller::StartReplay(FileHandle file) {
     CloseReplay();
     replayFile = file;
+    replayedBytes_ = 0;
 }
 
 void InputPoller::CloseReplay() {
@@ -47,6 +48,7 @@ void InputPoller::PollReplayFile() {
             return;
         }
         Feed(count);
+        replayedBytes_ += count;
         if (static_cast<uint32_t>(clock_.TickMs() - start) > kBudgetMs) return;
     }
 }

@@ -25,6 +25,8 @@ public:
     // Takes over an open file for replay; a file still being replayed is closed first.
     void StartReplay(FileHandle file);
     bool Replaying() const { return replayFile != kInvalidFile; }
+    // Bytes of the replay file fed so far.
+    uint64_t ReplayedBytes() const { return replayedBytes_; }
     // Closes the replay file, if any, without flushing (the exit does its own flushes).
     void CloseReplay();
 
@@ -43,5 +45,6 @@ private:
     TrackWriter& track_;
     RouteWriter& route_;
     TextBoxes& boxes_;
+    uint64_t replayedBytes_ = 0;
     uint8_t chunk_[kChunkBytes] = {};
 };

@@ -117,6 +117,7 @@ const wchar_t* DayFile::BuildPath() {
 
 void DayFile::ReportFailure(const wchar_t* format, FileHandle file) {
     lastError = files.LastError();
+    ++fileErrors;
     if (file != kInvalidFile) files.Close(file);
     Report(format);
 }

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include "nmea/GpsFix.h"
-#include "output/BoundedText.h"
+#include "format/BoundedText.h"
 #include "output/MessageCounter.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -71,6 +71,8 @@ public:
     void Report(const wchar_t* format);
 
     FileSystem& Files() { return files; }
+    // How many file operations have failed and said so in the log box.
+    uint32_t FileErrors() const { return fileErrors; }
     int32_t FillLength() const { return fillLength; }
     int FileDay() const { return fileDay; }
 
@@ -100,6 +102,7 @@ private:
     wchar_t filePath[kFilePathChars] = {};
     wchar_t messageText[kMessageChars] = {};
     uint32_t lastError = 0;
+    uint32_t fileErrors = 0;
     // The header gets a buffer of its own: pending lines may already reach into the
     // scratch room behind the writer's buffer, where formatting it would clobber them.
     char headerText[160] = {};

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "output/Truncate.h"
+#include "format/Truncate.h"
 
 namespace {
 

@@ -24,6 +24,8 @@ public:
 
     const char* PendingText() const;
     int32_t FillLength() const;
+    // How many file operations have failed and said so in the log box.
+    uint32_t FileErrors() const { return day.FileErrors(); }
 
 private:
     // Pending lines in the first 1024 bytes; the last line may run into the 256 behind.

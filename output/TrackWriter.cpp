@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "output/WholeSeconds.h"
+#include "format/WholeSeconds.h"
 
 namespace {
 

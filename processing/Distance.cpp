@@ -1,6 +1,6 @@
 #include "processing/Distance.h"
 #include <cmath>
-#include "output/Truncate.h"
+#include "format/Truncate.h"
 
 // 111195.48514992 * cos(z degrees), rounded to 8 decimals; rows 10, 17, 21, 26 and 40
 // hold the lower neighbour of the rounded value.

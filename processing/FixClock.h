@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 #include "nmea/GpsFix.h"
-#include "output/Truncate.h"
+#include "format/Truncate.h"
 
 // Integer clocks built from a fix's UTC fields, the seconds truncated first. They are
 // 64-bit because the seconds of a malformed sentence may truncate to anything up to

@@ -1,5 +1,5 @@
 #include "processing/FixFilter.h"
-#include "output/Truncate.h"
+#include "format/Truncate.h"
 #include "processing/FixClock.h"
 
 namespace {

@@ -1,5 +1,5 @@
 #include "processing/FixStatusText.h"
-#include "output/WholeSeconds.h"
+#include "format/WholeSeconds.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 #include "nmea/GpsFix.h"
-#include "output/BoundedText.h"
+#include "format/BoundedText.h"
 #include "platform/TextBoxes.h"
 
 // Wide characters of the status text, terminator included.

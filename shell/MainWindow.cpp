@@ -58,6 +58,7 @@ bool MainWindow::OpenNmeaFile(const wchar_t* path) {
     boxes_.AppendText(kLogBox, L"\r\n");
     FileHandle file = files_.OpenExisting(path);
     if (file == kInvalidFile) {
+        ++fileErrors_;
         wchar_t message[64];
         swprintf(message, sizeof message / sizeof message[0], L"(%u) File Open Error: %u \r\n",
                  messageCounter_.Next(), files_.LastError());

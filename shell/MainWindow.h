@@ -57,6 +57,8 @@ public:
     StartupState State() const { return startupState_; }
     bool Closing() const { return closing_ != 0; }
     uint32_t TickCount() const { return tickCount_; }
+    // How many replay files could not be opened.
+    uint32_t FileErrors() const { return fileErrors_; }
 
 private:
     void ReadNmeaFile();
@@ -76,4 +78,5 @@ private:
     StartupState startupState_ = NotStarted;
     uint32_t tickCount_ = 0;
     int32_t closing_ = 0;
+    uint32_t fileErrors_ = 0;
 };

@@ -23,15 +23,32 @@ Settings::Settings(SettingsStore& store, int32_t& portNumber, int32_t& portSpeed
                    RouteWriter& route, SentenceAssembler& assembler)
     : store(store), portNumber(portNumber), portSpeed(portSpeed), track(track), route(route), assembler(assembler) {}
 
+void Settings::PinOutputDir(const wchar_t* folder) {
+    track.SetFolder(folder);
+    route.SetFolder(folder);
+    outputDirPinned = true;
+}
+
+void Settings::PinSpeed(int32_t speed) {
+    portSpeed = speed;
+    speedPinned = true;
+}
+
+void Settings::PinTalkers(TalkerSet talkers) {
+    assembler.SetTalkers(talkers);
+    talkersPinned = true;
+}
+
 void Settings::LoadPort() {
     SettingsKey key = store.OpenKey(kKeyPath);
     if (key == kInvalidKey) return;
     portNumber = ReadDword(key, kPortNumber, portNumber);
-    portSpeed = ReadDword(key, kPortSpeed, portSpeed);
+    if (!speedPinned) portSpeed = ReadDword(key, kPortSpeed, portSpeed);
     store.CloseKey(key);
 }
 
 void Settings::LoadTalkers() {
+    if (talkersPinned) return;
     SettingsKey key = store.OpenKey(kKeyPath);
     const int32_t gpsOnly = key == kInvalidKey ? 0 : ReadDword(key, kGpsOnly, 0);
     if (key != kInvalidKey) store.CloseKey(key);
@@ -70,6 +87,7 @@ void Settings::SavePort() {
 }
 
 int Settings::LoadOutputDir() {
+    if (outputDirPinned) return kOutputDirLoaded;
     SettingsKey key = store.OpenKey(kKeyPath);
     if (key == kInvalidKey) return kNoKey;
     uint8_t data[kLoadChars * 2];

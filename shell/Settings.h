@@ -22,6 +22,12 @@ public:
     Settings(SettingsStore& store, int32_t& portNumber, int32_t& portSpeed, TrackWriter& track,
              RouteWriter& route, SentenceAssembler& assembler);
 
+    // A value the command line gives for the run is pinned: loading leaves it alone.
+    // The pinned folder goes to both writers at once.
+    void PinOutputDir(const wchar_t* folder);
+    void PinSpeed(int32_t speed);
+    void PinTalkers(TalkerSet talkers);
+
     void LoadPort();
     // GpsOnly = 1 reads "$GP" sentences alone; missing or any other value, every
     // satellite system's.
@@ -29,7 +35,7 @@ public:
     // The value, if it is a REG_DWORD of exactly 4 bytes; fallback otherwise.
     int32_t ReadDword(SettingsKey key, const wchar_t* name, int32_t fallback);
     void SavePort();
-    // On success both writers receive the folder.
+    // On success both writers receive the folder; a pinned folder counts as loaded.
     int LoadOutputDir();
     // folder: NUL-terminated; stored as REG_SZ of (characters + 1) * 2 bytes.
     void SaveOutputDir(const wchar_t* folder);
@@ -43,4 +49,7 @@ private:
     TrackWriter& track;
     RouteWriter& route;
     SentenceAssembler& assembler;
+    bool outputDirPinned = false;
+    bool speedPinned = false;
+    bool talkersPinned = false;
 };

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/CommandLine.h"
+#include "cli/CommandLine.h"
 
 namespace {
 

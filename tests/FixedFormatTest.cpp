@@ -10,8 +10,8 @@
 #include <random>
 #include <string>
 
-#include "output/BoundedText.h"
-#include "output/FixedFormat.h"
+#include "format/BoundedText.h"
+#include "format/FixedFormat.h"
 #include "tests/support/ExactnessSamples.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "shell/InstanceLock.h"
+#include "platform/posix/InstanceLock.h"
 #include "tests/support/TempFolder.h"
 
 namespace {

@@ -13,7 +13,7 @@
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempFolder.h"
-#include "tools/PtyReceiver.h"
+#include "simulator/PtyReceiver.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/NmeaSimulator.h"
+#include "simulator/NmeaSimulator.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <string>
 
-#include "tools/PtyReceiver.h"
+#include "simulator/PtyReceiver.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "output/Truncate.h"
-#include "output/WholeSeconds.h"
+#include "format/Truncate.h"
+#include "format/WholeSeconds.h"
 
 namespace {
 

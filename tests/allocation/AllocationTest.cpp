@@ -9,13 +9,13 @@
 #include <string>
 
 #include "platform/Utf8.h"
-#include "shell/ConsoleObserver.h"
-#include "shell/HostApplication.h"
-#include "shell/ReplayClock.h"
-#include "shell/ReplayCommand.h"
+#include "cli/ConsoleObserver.h"
+#include "cli/HostApplication.h"
+#include "cli/ReplayClock.h"
+#include "cli/ReplayCommand.h"
 #include "tests/allocation/CountingAllocator.h"
 #include "tests/support/TempFolder.h"
-#include "tools/NmeaSimulator.h"
+#include "simulator/NmeaSimulator.h"
 
 namespace {
 
@@ -61,7 +61,10 @@ TEST(NoHeapAfterStartUp, ReplaysOfAnyLengthAllocateNothing) {
     ASSERT_TRUE(HostApplication::Start(line, clock, error)) << error;
     Application& app = HostApplication::App();
     ConsoleObserver observer(statusLog, false);
-    PrepareReplay(app, line, observer);
+    app.dialog.SetObserver(&observer);
+    app.window.Create();
+    app.window.Activate();
+    PrepareReplay(app);
 
     // The C library sets up a few things on first use: the status log's buffer and
     // the time zone. A short replay first lets it.

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "tests/support/TempFolder.h"
-#include "tools/NmeaSimulator.h"
+#include "simulator/NmeaSimulator.h"
 
 namespace {
 

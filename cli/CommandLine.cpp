@@ -1,0 +1,149 @@
+#include "cli/CommandLine.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+const char kUsageText[] =
+    "Usage:\n"
+    "  kestrave                          the terminal program: live logging with a status screen\n"
+    "  kestrave log [--device PATH] [--speed BAUD]\n"
+    "                                    live logging from the GPS receiver, without a screen\n"
+    "  kestrave replay FILE...           replay recorded NMEA files into the day files, as fast as possible\n"
+    "  kestrave simulate --out FILE [--seed N] [--minutes M]\n"
+    "  kestrave simulate --pty [--speed-up N] [--seed N] [--minutes M] [--out FILE]\n"
+    "                                    a made-up GPS receiver, into a file or a pseudo-terminal\n"
+    "                                    (with --pty, --out FILE keeps a copy of the bytes sent)\n"
+    "\n"
+    "Common options:\n"
+    "  --out DIR         write the day files straight into DIR\n"
+    "  --root DIR        the folder that stands for the device root \"\\\" (default: your home folder)\n"
+    "  --config DIR      where settings.reg is kept (default: $XDG_CONFIG_HOME/kestrave)\n"
+    "  --status-log FILE append every status text to FILE, each followed by a line \"----\"\n"
+    "  --gps-only        read only \"$GP\" sentences, as receivers of GPS alone send them\n"
+    "                    (default: every satellite system's RMC and GGA: $GN, $GL, $GA, $GB, $BD, $GQ, $GI)\n"
+    "  --help, --version\n";
+
+namespace {
+
+bool ParseUnsigned(const char* text, uint64_t limit, uint64_t* value) {
+    if (text == nullptr || *text < '0' || *text > '9') return false;
+    errno = 0;
+    char* end = nullptr;
+    unsigned long long parsed = strtoull(text, &end, 10);
+    if (errno != 0 || *end != '\0' || parsed > limit) return false;
+    *value = parsed;
+    return true;
+}
+
+}  // namespace
+
+bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std::string& error) {
+    int i = 1;
+    if (i < argc && argv[i][0] != '-') {
+        std::string word = argv[i++];
+        if (word == "log") {
+            line.mode = CommandLine::Mode::Log;
+        } else if (word == "replay") {
+            line.mode = CommandLine::Mode::Replay;
+        } else if (word == "simulate") {
+            line.mode = CommandLine::Mode::Simulate;
+        } else {
+            error = "unknown command '" + word + "'. Use log, replay or simulate; see kestrave --help.";
+            return false;
+        }
+    }
+    const CommandLine::Mode mode = line.mode;
+    for (; i < argc; ++i) {
+        std::string arg = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        auto needValue = [&](const char* what) {
+            if (value == nullptr || value[0] == '\0') {
+                error = arg + " needs " + what + "; see kestrave --help.";
+                return false;
+            }
+            ++i;
+            return true;
+        };
+        if (arg == "--help" || arg == "-h") {
+            line.mode = CommandLine::Mode::Help;
+            return true;
+        } else if (arg == "--version") {
+            line.mode = CommandLine::Mode::Version;
+            return true;
+        } else if (arg == "--out") {
+            if (!needValue(mode == CommandLine::Mode::Simulate ? "a file name" : "a folder")) return false;
+            (mode == CommandLine::Mode::Simulate ? line.simulateOut : line.outDir) = value;
+        } else if (arg == "--root") {
+            if (!needValue("a folder")) return false;
+            line.rootDir = value;
+        } else if (arg == "--config") {
+            if (!needValue("a folder")) return false;
+            line.configDir = value;
+        } else if (arg == "--status-log") {
+            if (!needValue("a file name")) return false;
+            line.statusLog = value;
+        } else if (arg == "--device" && mode == CommandLine::Mode::Log) {
+            if (!needValue("a tty path such as /dev/ttyUSB0")) return false;
+            line.device = value;
+        } else if (arg == "--speed" && mode == CommandLine::Mode::Log) {
+            uint64_t baud = 0;
+            if (!needValue("a baud rate") || !ParseUnsigned(value, 4000000, &baud) || baud == 0) {
+                if (error.empty()) error = "--speed needs a baud rate such as 4800 or 9600, not '" +
+                                           std::string(value) + "'.";
+                return false;
+            }
+            line.speed = static_cast<int64_t>(baud);
+        } else if (arg == "--seed" && mode == CommandLine::Mode::Simulate) {
+            uint64_t seed = 0;
+            if (!needValue("a number") || !ParseUnsigned(value, 0xFFFFFFFFu, &seed)) {
+                if (error.empty()) error = "--seed needs a whole number from 0 to 4294967295, not '" +
+                                           std::string(value) + "'.";
+                return false;
+            }
+            line.seed = static_cast<uint32_t>(seed);
+        } else if (arg == "--minutes" && mode == CommandLine::Mode::Simulate) {
+            uint64_t minutes = 0;
+            if (!needValue("a number of minutes") || !ParseUnsigned(value, 14400, &minutes) || minutes == 0) {
+                if (error.empty()) error = "--minutes needs a whole number from 1 to 14400, not '" +
+                                           std::string(value) + "'.";
+                return false;
+            }
+            line.minutes = static_cast<uint32_t>(minutes);
+        } else if (arg == "--gps-only" && mode != CommandLine::Mode::Simulate) {
+            line.gpsOnly = true;
+        } else if (arg == "--pty" && mode == CommandLine::Mode::Simulate) {
+            line.pty = true;
+        } else if (arg == "--speed-up" && mode == CommandLine::Mode::Simulate) {
+            if (!needValue("a factor")) return false;
+            char* end = nullptr;
+            double factor = strtod(value, &end);
+            if (*end != '\0' || !(factor >= 1.0 && factor <= 100000.0)) {
+                error = "--speed-up needs a factor from 1 to 100000, not '" + std::string(value) + "'.";
+                return false;
+            }
+            line.speedUp = factor;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            error = "unknown option '" + arg + "' here; see kestrave --help.";
+            return false;
+        } else if (mode == CommandLine::Mode::Replay) {
+            line.files.push_back(arg);
+        } else {
+            error = "unexpected argument '" + arg + "'; see kestrave --help.";
+            return false;
+        }
+    }
+    if (mode == CommandLine::Mode::Replay && line.files.empty()) {
+        error = "replay needs at least one NMEA file, for example: kestrave replay examples/drive.nmea";
+        return false;
+    }
+    if (mode == CommandLine::Mode::Simulate && !line.pty && line.simulateOut.empty()) {
+        error = "simulate needs --out FILE (a recording) or --pty (a live receiver).";
+        return false;
+    }
+    if (mode == CommandLine::Mode::Simulate && !line.pty && line.speedUp != 1.0) {
+        error = "--speed-up paces the live receiver; it goes with --pty (a file is written at once).";
+        return false;
+    }
+    return true;
+}

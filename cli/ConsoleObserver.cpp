@@ -1,0 +1,49 @@
+#include "cli/ConsoleObserver.h"
+
+#include <cerrno>
+#include <cstring>
+#include <cwchar>
+
+#include "platform/Utf8.h"
+
+namespace {
+
+// Prints box text with the box's CR LF as plain line ends.
+void PrintLines(const char* text, FILE* out) {
+    for (const char* p = text; *p != '\0'; ++p) {
+        if (*p != '\r') fputc(*p, out);
+    }
+    fflush(out);
+}
+
+}  // namespace
+
+void ConsoleObserver::OnText(int control, const wchar_t* text, bool) {
+    // A replay changes the status text once a second of recording; unread, it costs nothing.
+    if (control != kLogBox && statusLog_ == nullptr && !statusToOutput_) return;
+    static char utf8[4 * 32768];
+    WideToUtf8(text, utf8, sizeof utf8);
+    if (control == kLogBox) {
+        PrintLines(utf8, stdout);
+        return;
+    }
+    if (statusLog_ != nullptr) {
+        fputs(utf8, statusLog_);
+        fputs("\n----\n", statusLog_);
+    }
+    if (statusToOutput_) {
+        PrintLines(utf8, stdout);
+        fputs("\n", stdout);
+        fflush(stdout);
+    }
+}
+
+bool OpenStatusLog(const std::string& path, const char* mode, FILE** file) {
+    *file = nullptr;
+    if (path.empty()) return true;
+    *file = fopen(path.c_str(), mode);
+    if (*file != nullptr) return true;
+    fprintf(stderr, "kestrave: cannot write the status log %s: %s. Check the folder or choose another file.\n",
+            path.c_str(), strerror(errno));
+    return false;
+}

@@ -1,0 +1,23 @@
+#pragma once
+#include <cstdio>
+#include <string>
+#include "shell/StatusDialog.h"
+
+// The boxes of a program without a screen: log lines to standard output, status
+// texts to a status log file (each followed by "\n----\n") and, when asked, to
+// standard output too.
+// Opens the --status-log file when one is given ("wb" starts it afresh, "ab" adds to
+// it); false, after saying why on standard error, when it cannot be written.
+bool OpenStatusLog(const std::string& path, const char* mode, FILE** file);
+
+class ConsoleObserver : public TextObserver {
+public:
+    ConsoleObserver(FILE* statusLog, bool statusToOutput) : statusLog_(statusLog), statusToOutput_(statusToOutput) {}
+
+    void OnText(int control, const wchar_t* text, bool replaced) override;
+    bool KeepsStatusLog() const { return statusLog_ != nullptr; }
+
+private:
+    FILE* statusLog_;
+    bool statusToOutput_;
+};

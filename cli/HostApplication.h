@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+#include "cli/CommandLine.h"
+#include "platform/Clock.h"
+#include "shell/Application.h"
+
+// The application on this host's platform parts, set up from the command line:
+// the device root (or --out), the settings file, the bound serial device, and the
+// values the command line pins for the run. Lives in static storage; call once per run.
+class HostApplication {
+public:
+    // False with a sentence that says what to do when the folders are unusable.
+    static bool Start(const CommandLine& line, Clock& clock, std::string& error);
+    static Application& App();
+    static FileSystem& Files();
+    // The host folder of the writers' output folder.
+    static std::string OutputFolder();
+};

@@ -1,0 +1,34 @@
+#include <cstdio>
+#include <string>
+
+#include "cli/CommandLine.h"
+#include "cli/LogCommand.h"
+#include "cli/ReplayCommand.h"
+#include "cli/SimulateCommand.h"
+#include "cli/TerminalCommand.h"
+
+int main(int argc, char** argv) {
+    CommandLine line;
+    std::string error;
+    if (!ParseCommandLine(argc, argv, line, error)) {
+        fprintf(stderr, "kestrave: %s\n", error.c_str());
+        return 2;
+    }
+    switch (line.mode) {
+        case CommandLine::Mode::Window:
+            return RunTerminal(line);
+        case CommandLine::Mode::Help:
+            fputs(kUsageText, stdout);
+            return 0;
+        case CommandLine::Mode::Version:
+            printf("kestrave %s\n", KESTRAVE_VERSION);
+            return 0;
+        case CommandLine::Mode::Log:
+            return RunLog(line);
+        case CommandLine::Mode::Replay:
+            return RunReplay(line);
+        case CommandLine::Mode::Simulate:
+            return RunSimulate(line);
+    }
+    return 2;
+}

@@ -1,6 +1,0 @@
-#pragma once
-#include "shell/CommandLine.h"
-
-// `kestrave` without a command: the main window in a full-screen terminal, one
-// instance per user.
-int RunTerminal(const CommandLine& line);

@@ -1,0 +1,133 @@
+#include "terminal/TerminalMainScreen.h"
+
+#include <curses.h>
+
+#include <algorithm>
+
+#include "terminal/TerminalMenu.h"
+#include "terminal/TerminalText.h"
+#include "shell/resources/Resources.h"
+
+namespace {
+
+constexpr int kCtrlA = 1;
+constexpr int kCtrlL = 12;
+constexpr int kCtrlQ = 17;
+constexpr int kStatusRows = 11;  // the fix text and a "DROPPED" line, with the frame
+constexpr int kWheelLines = 3;
+// Button positions across the dialog, in its 128 dialog units.
+constexpr int kDialogUnits = 128;
+constexpr int kButtonUnits[3] = {7, 48, 90};
+constexpr const wchar_t* kButtonTexts[3] = {L"Flush", L"None", L"None"};
+constexpr const wchar_t* kHints = L" F10 Tools  Ctrl+A About  Ctrl+Q Quit  Tab Buttons  PgUp/PgDn Log";
+
+}  // namespace
+
+void TerminalMainScreen::OnText(int control, const wchar_t* text, bool replaced) {
+    if (control == kStatusBox) {
+        statusShowsEnd_ = !replaced;
+        if (statusLog_ != nullptr) statusLog_->OnText(control, text, replaced);
+    }
+}
+
+int TerminalMainScreen::Handle(const TerminalEvent& event, TerminalScreen& screen, TerminalEvents& events) {
+    if (event.kind == TerminalEvent::Mouse) return Click(event, screen, events);
+    if (event.kind != TerminalEvent::Key) return 0;
+    if (event.IsKey(KEY_F(10)) || (event.alt && (event.key == 't' || event.key == 'T'))) return OpenMenu(screen, events);
+    if (event.IsChar(kCtrlA)) return kCommandAbout;
+    if (event.IsChar(kCtrlQ)) return kCommandCloseNow;
+    if (event.IsChar(kCtrlL)) clearok(curscr, TRUE);
+    focus_ = CycleFocus(event, focus_, kFocusCount);
+    if ((event.IsEnter() || event.IsChar(' ')) && focus_ != LogBox) Press(focus_);
+    if (event.IsKey(KEY_UP)) ScrollLog(-1);
+    if (event.IsKey(KEY_DOWN)) ScrollLog(1);
+    if (event.IsKey(KEY_PPAGE)) ScrollLog(-std::max(1, logVisible_ - 1));
+    if (event.IsKey(KEY_NPAGE)) ScrollLog(std::max(1, logVisible_ - 1));
+    if (event.IsKey(KEY_HOME)) ScrollLog(-logLines_);
+    if (event.IsKey(KEY_END)) ScrollLog(logLines_);
+    return 0;
+}
+
+int TerminalMainScreen::Click(const TerminalEvent& event, TerminalScreen& screen, TerminalEvents& events) {
+    if (event.wheel != 0) {
+        if (log_.Contains(event.y, event.x)) ScrollLog(event.wheel * kWheelLines);
+        return 0;
+    }
+    if (!event.click && !event.doubleClick) return 0;
+    if (tools_.Contains(event.y, event.x)) return OpenMenu(screen, events);
+    for (int button = 0; button < 3; ++button) {
+        if (buttons_[button].Contains(event.y, event.x)) {
+            focus_ = button;
+            Press(button);
+        }
+    }
+    if (log_.Contains(event.y, event.x)) focus_ = LogBox;
+    return 0;
+}
+
+int TerminalMainScreen::OpenMenu(TerminalScreen& screen, TerminalEvents& events) {
+    TerminalMenu menu(app_.window, tools_.y + 1, tools_.x - 1);
+    return menu.Run(screen, events);
+}
+
+// Only Flush does something; the two None buttons have no action.
+void TerminalMainScreen::Press(int button) {
+    if (button == FlushButton) app_.dialog.PressFlush();
+}
+
+void TerminalMainScreen::ScrollLog(int lines) {
+    int last = std::max(0, logLines_ - logVisible_);
+    logFirst_ = std::clamp((followLog_ ? last : logFirst_) + lines, 0, last);
+    followLog_ = logFirst_ >= last;
+}
+
+void TerminalMainScreen::Draw(TerminalScreen& screen) {
+    int rows = screen.Rows();
+    int columns = screen.Columns();
+    std::wstring title = kWindowTitle;
+    screen.Line(0, 0, columns, std::wstring(static_cast<size_t>(std::max(0, (columns - CellWidth(title)) / 2)), L' ') + title,
+                TerminalScreen::Reverse);
+    screen.Line(1, 0, columns, L"", TerminalScreen::Reverse);
+    tools_ = {1, 1, 1, screen.Text(1, 1, columns - 1, std::wstring(L" ") + kToolsMenuText + L" ", TerminalScreen::Bold)};
+
+    int inside = std::max(0, rows - 4);  // below the menu bar, above the buttons and the hints
+    TerminalRect status{2, 0, std::clamp(inside - 5, 3, kStatusRows), columns};
+    TerminalRect log{status.y + status.height, 0, std::max(3, inside - status.height), columns};
+    DrawStatus(screen, status);
+    DrawLog(screen, log);
+
+    int buttonRow = log.y + log.height;
+    for (int button = 0; button < 3; ++button) {
+        buttons_[button] =
+            screen.Button(buttonRow, columns * kButtonUnits[button] / kDialogUnits, kButtonTexts[button], focus_ == button);
+    }
+    screen.Line(rows - 1, 0, columns, kHints, TerminalScreen::Reverse);
+}
+
+// A text longer than the box shows its start, or its end after an append.
+void TerminalMainScreen::DrawStatus(TerminalScreen& screen, const TerminalRect& rect) {
+    screen.Frame(rect, L"");
+    const TextBox& box = app_.dialog.Box(kStatusBox);
+    std::vector<std::wstring> lines = WrapText(box.Text(), box.Length(), rect.width - 2);
+    int visible = rect.height - 2;
+    int first = statusShowsEnd_ ? std::max(0, static_cast<int>(lines.size()) - visible) : 0;
+    for (int row = 0; row < visible && first + row < static_cast<int>(lines.size()); ++row) {
+        screen.Text(rect.y + 1 + row, rect.x + 1, rect.width - 2, lines[static_cast<size_t>(first + row)]);
+    }
+}
+
+void TerminalMainScreen::DrawLog(TerminalScreen& screen, const TerminalRect& rect) {
+    log_ = rect;
+    screen.Frame(rect, focus_ == LogBox ? L"Log" : L"");
+    const TextBox& box = app_.dialog.Box(kLogBox);
+    std::vector<std::wstring> lines = WrapText(box.Text(), box.Length(), rect.width - 3);
+    logLines_ = static_cast<int>(lines.size());
+    logVisible_ = std::max(1, rect.height - 2);
+    int last = std::max(0, logLines_ - logVisible_);
+    // A box cleared by the 30000-character rule is shorter than where the view was.
+    logFirst_ = followLog_ ? last : std::min(logFirst_, last);
+    for (int row = 0; row < logVisible_ && logFirst_ + row < logLines_; ++row) {
+        screen.Text(rect.y + 1 + row, rect.x + 1, rect.width - 3, lines[static_cast<size_t>(logFirst_ + row)]);
+    }
+    screen.ScrollBar(rect.y + 1, rect.x + rect.width - 1, logVisible_, logFirst_, logVisible_, logLines_);
+}
