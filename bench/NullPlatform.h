@@ -13,7 +13,7 @@
 class NullFileSystem : public FileSystem {
 public:
     bool FolderExists(const wchar_t*) override { return true; }
-    bool ListFolders(const wchar_t*, FolderVisitor&) override { return true; }
+    bool ListEntries(const wchar_t*, FolderVisitor&) override { return true; }
     bool CreateFolder(const wchar_t*) override { return true; }
     FileHandle OpenAlways(const wchar_t*) override { return 3; }
     FileHandle OpenExisting(const wchar_t*) override { return kInvalidFile; }

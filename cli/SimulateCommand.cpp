@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixTickTimer.h"
 #include "simulator/NmeaSimulator.h"
 #include "simulator/PtyReceiver.h"
@@ -91,7 +92,7 @@ public:
     }
 
 private:
-    static int64_t Now() { return PtyReceiver::MonotonicNs(); }
+    static int64_t Now() { return MonotonicNs(); }
 
     int Fail(const std::string& error) {
         fprintf(stderr, "kestrave: %s\n", error.c_str());

@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cstdio>
 
+#include "cli/HostApplication.h"
 #include "cli/Session.h"
 #include "platform/posix/InstanceLock.h"
 #include "platform/posix/PosixClock.h"
@@ -19,7 +20,7 @@ public:
     int Run(Application& app, ConsoleObserver& console) override {
         // Only the character type: numbers keep the "C" formatting the files depend on.
         setlocale(LC_CTYPE, "");
-        TerminalProgram program(app, console.KeepsStatusLog() ? &console : nullptr);
+        TerminalProgram program(app, HostApplication::Files(), console.KeepsStatusLog() ? &console : nullptr);
         return program.Run();
     }
 };

@@ -67,7 +67,7 @@ void InputPoller::EndReplay() {
 void InputPoller::PollSerialPort() {
     if (port_.portNumber == SerialPort::kNoPort) return;
     wchar_t message[48];
-    if (port_.PortState == kPortClosed) {
+    if (!port_.IsOpen()) {
         swprintf(message, sizeof message / sizeof message[0], L"COM%d opening...\r\n", port_.portNumber);
         boxes_.AppendText(kStatusBox, message);
         int32_t code = port_.Open();
@@ -76,13 +76,11 @@ void InputPoller::PollSerialPort() {
             boxes_.AppendText(kStatusBox, message);
             return;
         }
-        port_.PortState = kPortOpen;
     }
-    if (port_.PortState != kPortOpen) return;
     for (int reads = 0; reads < kMaxSerialReadsPerTick; ++reads) {
         int32_t count = port_.Read(chunk_, kChunkBytes);
         if (count < 0) {
-            port_.PortState = kPortClosed;
+            // Closed here so that the next tick opens it afresh.
             port_.Close();
             boxes_.AppendText(kStatusBox, L"COM-port read error!\r\n");
             return;

@@ -44,7 +44,6 @@ int32_t SerialPort::FailOpen(int32_t code) {
 void SerialPort::Close() {
     if (handle_ != kInvalidSerial) device_.Close(handle_);
     handle_ = kInvalidSerial;
-    PortState = kPortClosed;
 }
 
 int32_t SerialPort::Read(void* buffer, uint32_t size) {
@@ -57,15 +56,11 @@ int32_t SerialPort::Read(void* buffer, uint32_t size) {
 }
 
 void SerialPort::SelectPort(int32_t number) {
-    PortState = kPortChanging;
     portNumber = number;
     Close();
-    PortState = kPortClosed;
 }
 
 void SerialPort::SelectSpeed(int32_t speed) {
     portSpeed = speed;
-    PortState = kPortChanging;
     Close();
-    PortState = kPortClosed;
 }

@@ -2,14 +2,10 @@
 #include <cstdint>
 #include "platform/SerialDevice.h"
 
-// Values of SerialPort::PortState.
-constexpr int32_t kPortClosed = 0;
-constexpr int32_t kPortOpen = 1;
-constexpr int32_t kPortChanging = 2;
-
 // The GPS receiver's COM port: read only, 8N1, no flow control, DTR and RTS raised,
 // the baud rate from the settings. The poller decides when to open it; a port or
 // speed change only closes it, so that the next tick reopens it with the new values.
+// Whether it is open is the handle alone, so no caller can get out of step with it.
 class SerialPort {
 public:
     static constexpr int32_t kNoPort = -1;
@@ -33,9 +29,10 @@ public:
     SerialPort& operator=(const SerialPort&) = delete;
 
     // 0 when the port is open and configured, else the code of the failed step; the
-    // port is then closed again. Leaves PortState Closed either way. A negative
-    // portNumber fails with kOpenFailed without asking the device.
+    // port is then left closed. An open port is closed first. A negative portNumber
+    // fails with kOpenFailed without asking the device.
     int32_t Open();
+    // Leaves the port closed whatever its state; the device hears only of an open one.
     void Close();
     // Bytes read (0 = none within about 100 ms), kReadNotOpen or kReadFailed.
     int32_t Read(void* buffer, uint32_t size);
@@ -44,7 +41,6 @@ public:
 
     bool IsOpen() const { return handle_ != kInvalidSerial; }
 
-    int32_t PortState = kPortClosed;
     int32_t portNumber = 1;    // COM<n>; kNoPort for none
     int32_t portSpeed = 4800;  // bits per second
 

@@ -74,7 +74,7 @@ void SentenceAssembler::Feed(const uint8_t* bytes, uint32_t count) {
         if (*q == '$') stepUntil = q + 3;
     }
     while (p < end) {
-        if (collecting_ != 0 && p >= stepUntil) {
+        if (collecting_ && p >= stepUntil) {
             p = CopyBody(p, end);
             if (p == end) break;
         }
@@ -105,14 +105,14 @@ const uint8_t* SentenceAssembler::CopyBody(const uint8_t* p, const uint8_t* end)
     while (p < stop && !kStopBytes.stops[*p]) *out++ = static_cast<char>(*p++);
     position_ = static_cast<int8_t>(out - sentence_);
     if (position_ > kMaxLength) {
-        collecting_ = 0;
+        collecting_ = false;
         position_ = 0;
     }
     return p;
 }
 
 void SentenceAssembler::Step(uint8_t byte, uint16_t trigger) {
-    if (collecting_ == 0) {
+    if (!collecting_) {
         if (trigger != 0) {
             StartSentence(trigger);
         }
@@ -122,7 +122,7 @@ void SentenceAssembler::Step(uint8_t byte, uint16_t trigger) {
     if (byte == kCr || byte == kLf) {
         sentence_[position_] = '\0';
         sink_.ProcessSentence(sentence_);
-        collecting_ = 0;
+        collecting_ = false;
         position_ = 0;
         return;
     }
@@ -134,7 +134,7 @@ void SentenceAssembler::Step(uint8_t byte, uint16_t trigger) {
     sentence_[position_] = static_cast<char>(byte);
     ++position_;
     if (position_ > kMaxLength) {
-        collecting_ = 0;
+        collecting_ = false;
         position_ = 0;
     }
 }
@@ -145,5 +145,5 @@ void SentenceAssembler::StartSentence(uint16_t talker) {
     sentence_[2] = static_cast<char>(talker & 0xFF);
     sentence_[3] = '\0';
     position_ = 3;
-    collecting_ = 1;
+    collecting_ = true;
 }

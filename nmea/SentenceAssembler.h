@@ -31,7 +31,7 @@ private:
 
     SentenceSink& sink_;
     TalkerSet talkers_ = TalkerSet::AllGnss;
-    int32_t collecting_ = 0;
+    bool collecting_ = false;
     uint32_t triggerWindow_ = 0;  // last bytes received, newest in the low byte
     int8_t position_ = 0;
     char sentence_[128] = {};

@@ -70,40 +70,40 @@ public:
     // A numbered message in the log box; a second "%u" in format shows lastError.
     void Report(const wchar_t* format);
 
-    FileSystem& Files() { return files; }
+    FileSystem& Files() { return files_; }
     // How many file operations have failed and said so in the log box.
-    uint32_t FileErrors() const { return fileErrors; }
-    int32_t FillLength() const { return fillLength; }
-    int FileDay() const { return fileDay; }
+    uint32_t FileErrors() const { return fileErrors_; }
+    int32_t FillLength() const { return fillLength_; }
+    int FileDay() const { return fileDay_; }
 
 private:
     int AppendToFile();
     bool WriteAll(FileHandle file, const char* data, uint32_t length);
     int Fail(int code, const wchar_t* format, FileHandle file);
 
-    FileSystem& files;
-    Clock& clock;
-    LocalTimeZone& zone;
-    TextBoxes& boxes;
-    MessageCounter& messages;
-    char* const buffer;
-    const int32_t bufferBytes;
-    const Kind kind;
+    FileSystem& files_;
+    Clock& clock_;
+    LocalTimeZone& zone_;
+    TextBoxes& boxes_;
+    MessageCounter& messages_;
+    char* const buffer_;
+    const int32_t bufferBytes_;
+    const Kind kind_;
 
-    int32_t fillLength = 0;
-    int32_t minuteKey = -1;
-    int32_t dateKey = -1;
-    int fileDay = 0;
-    int fileMonth = 0;
-    int fileYear = 0;
-    double minuteOleDate = 0.0;
-    uint32_t lastFlushTick = 0;
-    wchar_t folder[kFolderChars] = L"\\Kestrave";
-    wchar_t filePath[kFilePathChars] = {};
-    wchar_t messageText[kMessageChars] = {};
-    uint32_t lastError = 0;
-    uint32_t fileErrors = 0;
+    int32_t fillLength_ = 0;
+    int32_t minuteKey_ = -1;
+    int32_t dateKey_ = -1;
+    int fileDay_ = 0;
+    int fileMonth_ = 0;
+    int fileYear_ = 0;
+    double minuteOleDate_ = 0.0;
+    uint32_t lastFlushTick_ = 0;
+    wchar_t folder_[kFolderChars] = L"\\Kestrave";
+    wchar_t filePath_[kFilePathChars] = {};
+    wchar_t messageText_[kMessageChars] = {};
+    uint32_t lastError_ = 0;
+    uint32_t fileErrors_ = 0;
     // The header gets a buffer of its own: pending lines may already reach into the
     // scratch room behind the writer's buffer, where formatting it would clobber them.
-    char headerText[160] = {};
+    char headerText_[160] = {};
 };

@@ -43,62 +43,62 @@ char NextLetter(char c) { return c == 'Z' ? 'A' : static_cast<char>(c + 1); }
 
 RouteWriter::RouteWriter(FileSystem& files, Clock& clock, LocalTimeZone& zone, TextBoxes& boxes,
                          MessageCounter& messages)
-    : day(files, clock, zone, boxes, messages, buffer, kBufferBytes, kRouteFile) {}
+    : day_(files, clock, zone, boxes, messages, buffer_, kBufferBytes, kRouteFile) {}
 
 // W,1,  1,  1,RRB001,55.75000000,37.61660000,39897.51233796,0,1,3,0,65535,,0,0,
 // route 1, point number twice, name, latitude, longitude, OleDate, then fixed fields;
 // the line ends in a comma, a blank and CR LF.
 int RouteWriter::AddWaypoint(const GpsFix& fix) {
     bool dayStarted = false;
-    int result = day.BeginLine(fix, &dayStarted);
+    int result = day_.BeginLine(fix, &dayStarted);
     if (dayStarted) ContinueRoute(fix);
-    BoundedText line = day.NewLine();
-    line.Text("W,1,").Integer(pointNumber, 3).Text(",").Integer(pointNumber, 3).Text(",").String(namePrefix);
-    line.Integer(nameCounter, 3, true).Text(",").Fixed(fix.latitude, 8).Text(",").Fixed(fix.longitude, 8);
-    line.Text(",").Fixed(day.Stamp(fix), 8).Text(",0,1,3,0,65535,,0,0, \r\n");
-    if (!day.AppendLine(line)) return result;
+    BoundedText line = day_.NewLine();
+    line.Text("W,1,").Integer(pointNumber_, 3).Text(",").Integer(pointNumber_, 3).Text(",").String(namePrefix_);
+    line.Integer(nameCounter_, 3, true).Text(",").Fixed(fix.latitude, 8).Text(",").Fixed(fix.longitude, 8);
+    line.Text(",").Fixed(day_.Stamp(fix), 8).Text(",0,1,3,0,65535,,0,0, \r\n");
+    if (!day_.AppendLine(line)) return result;
     Advance();
-    return result | day.FlushIfDue();
+    return result | day_.FlushIfDue();
 }
 
-int RouteWriter::Flush() { return day.Flush(); }
+int RouteWriter::Flush() { return day_.Flush(); }
 
-void RouteWriter::Reset() { day.Reset(); }
+void RouteWriter::Reset() { day_.Reset(); }
 
-bool RouteWriter::SetFolder(const wchar_t* folder) { return day.SetFolder(folder); }
+bool RouteWriter::SetFolder(const wchar_t* folder) { return day_.SetFolder(folder); }
 
 void RouteWriter::ContinueRoute(const GpsFix& fix) {
-    pointNumber = 1;
-    nameCounter = 1;
+    pointNumber_ = 1;
+    nameCounter_ = 1;
     FreshPrefix(fix);
     // The file's end is read into the start of the buffer, so never over pending lines;
     // a new day starts with an empty buffer.
-    if (day.FillLength() != 0) return;
-    if (ReadFileTail()) ContinueFrom(buffer);
-    buffer[0] = '\0';
+    if (day_.FillLength() != 0) return;
+    if (ReadFileTail()) ContinueFrom(buffer_);
+    buffer_[0] = '\0';
 }
 
-const char* RouteWriter::PendingText() const { return buffer; }
+const char* RouteWriter::PendingText() const { return buffer_; }
 
-int32_t RouteWriter::FillLength() const { return day.FillLength(); }
+int32_t RouteWriter::FillLength() const { return day_.FillLength(); }
 
 // "R" and two letters from the day and the position's thousandths, so that two days,
 // or two restarts at different places, rarely share names.
 void RouteWriter::FreshPrefix(const GpsFix& fix) {
     const double x = (fix.longitude + fix.latitude) * 1000.0;
     const int32_t sixteenths = TruncateToInt32((x - floor(x)) * 16.0);  // 0..16, NaN gives 0
-    const int v = (16 * day.FileDay() + sixteenths % 16) % 512;
-    namePrefix[0] = 'R';
-    namePrefix[1] = static_cast<char>('A' + v / 24);
-    namePrefix[2] = static_cast<char>('A' + v % 24);
-    namePrefix[3] = '\0';
+    const int v = (16 * day_.FileDay() + sixteenths % 16) % 512;
+    namePrefix_[0] = 'R';
+    namePrefix_[1] = static_cast<char>('A' + v / 24);
+    namePrefix_[2] = static_cast<char>('A' + v % 24);
+    namePrefix_[3] = '\0';
 }
 
 // Reads the last 256 bytes of the day's file, or a short file from byte 2, into the
 // buffer as text. False when there is nothing to read; a failed move or read is logged.
 bool RouteWriter::ReadFileTail() {
-    FileSystem& files = day.Files();
-    const FileHandle file = files.OpenExisting(day.BuildPath());
+    FileSystem& files = day_.Files();
+    const FileHandle file = files.OpenExisting(day_.BuildPath());
     if (file == kInvalidFile) return false;  // usually no file yet: the day starts afresh
 
     const uint32_t size = files.Size(file);
@@ -109,16 +109,16 @@ bool RouteWriter::ReadFileTail() {
     const int32_t offset = size >= kTailBytes + 2 ? -static_cast<int32_t>(kTailBytes)
                                                    : 2 - static_cast<int32_t>(size);
     if (files.SeekFromEnd(file, offset) == kInvalidSize) {
-        day.ReportFailure(L"(%u) Set File Pointer Error: %u \r\n", file);
+        day_.ReportFailure(L"(%u) Set File Pointer Error: %u \r\n", file);
         return false;
     }
     uint32_t count = 0;
-    if (!files.Read(file, buffer, kTailBytes, &count) || count == 0) {
-        day.ReportFailure(L"(%u) Read File Error: %u \r\n", file);
+    if (!files.Read(file, buffer_, kTailBytes, &count) || count == 0) {
+        day_.ReportFailure(L"(%u) Read File Error: %u \r\n", file);
         return false;
     }
     files.Close(file);
-    buffer[count < kTailBytes ? count : kTailBytes] = '\0';
+    buffer_[count < kTailBytes ? count : kTailBytes] = '\0';
     return true;
 }
 
@@ -129,7 +129,7 @@ void RouteWriter::ContinueFrom(const char* text) {
         mark = found;
     }
     if (mark == nullptr) {
-        day.Report(L"(%u) Route point not found \r\n");
+        day_.Report(L"(%u) Route point not found \r\n");
         return;
     }
     // strtol rather than atoi: a number beyond the range is defined, and refused here.
@@ -147,19 +147,19 @@ void RouteWriter::ContinueFrom(const char* text) {
     const long counter = strtol(name + 3, nullptr, 10);
     if (!IsCapital(name[1]) || !IsCapital(name[2]) || counter < 0 || counter > kLastNameCounter) return;
 
-    namePrefix[1] = name[1];
-    namePrefix[2] = name[2];
-    pointNumber = static_cast<int32_t>(point);
-    nameCounter = static_cast<int32_t>(counter);
+    namePrefix_[1] = name[1];
+    namePrefix_[2] = name[2];
+    pointNumber_ = static_cast<int32_t>(point);
+    nameCounter_ = static_cast<int32_t>(counter);
     Advance();
-    day.Report(L"(%u) Route continued... \r\n");
+    day_.Report(L"(%u) Route continued... \r\n");
 }
 
 void RouteWriter::Advance() {
     // Saturates rather than overflowing on a number continued from a doctored file.
-    if (pointNumber < INT32_MAX) ++pointNumber;
-    if (++nameCounter > kLastNameCounter) {
-        nameCounter = 0;
-        namePrefix[2] = NextLetter(namePrefix[2]);
+    if (pointNumber_ < INT32_MAX) ++pointNumber_;
+    if (++nameCounter_ > kLastNameCounter) {
+        nameCounter_ = 0;
+        namePrefix_[2] = NextLetter(namePrefix_[2]);
     }
 }

@@ -25,7 +25,7 @@ public:
     const char* PendingText() const;
     int32_t FillLength() const;
     // How many file operations have failed and said so in the log box.
-    uint32_t FileErrors() const { return day.FileErrors(); }
+    uint32_t FileErrors() const { return day_.FileErrors(); }
 
 private:
     // Pending lines in the first 1024 bytes; the last line may run into the 256 behind.
@@ -39,9 +39,9 @@ private:
     // Moves on to the next waypoint number and name.
     void Advance();
 
-    char buffer[kBufferBytes];
-    int32_t pointNumber = 0;
-    int32_t nameCounter = 0;
-    char namePrefix[4] = {};
-    DayFile day;
+    char buffer_[kBufferBytes];
+    int32_t pointNumber_ = 0;
+    int32_t nameCounter_ = 0;
+    char namePrefix_[4] = {};
+    DayFile day_;
 };

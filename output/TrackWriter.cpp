@@ -28,15 +28,15 @@ const DayFile::Kind kTrackFile = {
 }  // namespace
 
 TrackWriter::TrackWriter(FileSystem& files, Clock& clock, LocalTimeZone& zone, TextBoxes& boxes)
-    : day(files, clock, zone, boxes, messageCounter, buffer, kBufferBytes, kTrackFile) {}
+    : day_(files, clock, zone, boxes, messageCounter_, buffer_, kBufferBytes, kTrackFile) {}
 
 // 55.75000000, 37.61660000,0, 492.13, 39897.51233796, 25.03.09, 12:17:46
 // latitude, longitude, 0, altitude in feet (or -777 without one), OleDate, UTC date and time.
 int TrackWriter::AddPoint(const GpsFix& fix) {
-    int result = day.BeginLine(fix);
-    const double stamp = day.Stamp(fix);
+    int result = day_.BeginLine(fix);
+    const double stamp = day_.Stamp(fix);
     const int seconds = WholeSeconds(fix.seconds);
-    BoundedText line = day.NewLine();
+    BoundedText line = day_.NewLine();
     line.Fixed(fix.latitude, 8).Text(", ").Fixed(fix.longitude, 8).Text(",0, ");
     if (fix.altitude > kLowestAltitude) {
         line.Fixed(fix.altitude * kFeetPerMetre, 2).Text(", ");
@@ -46,19 +46,19 @@ int TrackWriter::AddPoint(const GpsFix& fix) {
     line.Fixed(stamp, 8).Text(", ").Integer(fix.day, 2, true).Text(".").Integer(fix.month, 2, true).Text(".");
     line.Integer(fix.year, 2, true).Text(", ").Integer(fix.hour, 2, true).Text(":").Integer(fix.minute, 2, true);
     line.Text(":").Integer(seconds, 2, true).Text("\r\n");
-    const bool added = day.AppendLine(line);
-    if (added) result |= day.FlushIfDue();
+    const bool added = day_.AppendLine(line);
+    if (added) result |= day_.FlushIfDue();
     return result;
 }
 
-int TrackWriter::Flush() { return day.Flush(); }
+int TrackWriter::Flush() { return day_.Flush(); }
 
-void TrackWriter::Reset() { day.Reset(); }
+void TrackWriter::Reset() { day_.Reset(); }
 
-bool TrackWriter::SetFolder(const wchar_t* folder) { return day.SetFolder(folder); }
+bool TrackWriter::SetFolder(const wchar_t* folder) { return day_.SetFolder(folder); }
 
-void TrackWriter::GetFolder(wchar_t* out) const { day.GetFolder(out); }
+void TrackWriter::GetFolder(wchar_t* out) const { day_.GetFolder(out); }
 
-const char* TrackWriter::PendingText() const { return buffer; }
+const char* TrackWriter::PendingText() const { return buffer_; }
 
-int32_t TrackWriter::FillLength() const { return day.FillLength(); }
+int32_t TrackWriter::FillLength() const { return day_.FillLength(); }

@@ -24,14 +24,14 @@ public:
     const char* PendingText() const;
     int32_t FillLength() const;
     // How many file operations have failed and said so in the log box.
-    uint32_t FileErrors() const { return day.FileErrors(); }
+    uint32_t FileErrors() const { return day_.FileErrors(); }
 
 private:
     // Pending lines in the first 2048 bytes; the last line may run into the 256 behind.
     static constexpr int32_t kBufferBytes = 2048 + 256;
 
     // This writer numbers its messages apart from the shared counter.
-    MessageCounter messageCounter;
-    char buffer[kBufferBytes];
-    DayFile day;
+    MessageCounter messageCounter_;
+    char buffer_[kBufferBytes];
+    DayFile day_;
 };

@@ -8,11 +8,11 @@ using FileHandle = int32_t;
 constexpr FileHandle kInvalidFile = -1;
 constexpr uint32_t kInvalidSize = 0xFFFFFFFFu;
 
-// Hears the name of each sub-folder a listing finds, in no particular order.
+// Hears the name of each entry a listing finds, in no particular order.
 class FolderVisitor {
 public:
     virtual ~FolderVisitor() = default;
-    virtual void OnFolder(const wchar_t* name) = 0;
+    virtual void OnEntry(const wchar_t* name, bool isFolder) = 0;
 };
 
 class FileSystem {
@@ -21,9 +21,9 @@ public:
 
     // True when the path names an existing folder (a plain file of that name is not one).
     virtual bool FolderExists(const wchar_t* path) = 0;
-    // Tells the visitor the sub-folders of a folder (the empty path is the root); plain
-    // files are left out. False when the folder cannot be listed.
-    virtual bool ListFolders(const wchar_t* path, FolderVisitor& visitor) = 0;
+    // Tells the visitor the sub-folders and plain files of a folder (the empty path is
+    // the root), "." and ".." left out. False when the folder cannot be listed.
+    virtual bool ListEntries(const wchar_t* path, FolderVisitor& visitor) = 0;
     // Creates the last component of the path only.
     virtual bool CreateFolder(const wchar_t* path) = 0;
     // Opens an existing file or creates an empty one, for reading and writing.

@@ -2,27 +2,21 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <cwctype>
+
+#include "shell/CaselessNames.h"
 
 namespace {
 
 class RowCollector : public FolderVisitor {
 public:
     explicit RowCollector(std::vector<std::wstring>& rows) : rows_(rows) {}
-    void OnFolder(const wchar_t* name) override {
-        if (wcslen(name) <= static_cast<size_t>(FolderDialog::kNameChars)) rows_.push_back(name);
+    void OnEntry(const wchar_t* name, bool isFolder) override {
+        if (isFolder && wcslen(name) <= static_cast<size_t>(FolderDialog::kNameChars)) rows_.push_back(name);
     }
 
 private:
     std::vector<std::wstring>& rows_;
 };
-
-// The list sorts like the handheld's list view: ignoring case.
-bool Before(const std::wstring& a, const std::wstring& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) {
-        return std::towlower(static_cast<wint_t>(x)) < std::towlower(static_cast<wint_t>(y));
-    });
-}
 
 }  // namespace
 
@@ -46,8 +40,8 @@ const wchar_t* FolderDialog::RowType(int row) const { return IsUpRow(row) ? L"" 
 void FolderDialog::FillList() {
     rows_.clear();
     RowCollector collect(rows_);
-    files_.ListFolders(browsePath_, collect);
-    std::sort(rows_.begin(), rows_.end(), Before);
+    files_.ListEntries(browsePath_, collect);
+    std::sort(rows_.begin(), rows_.end(), CaselessBefore);
     if (depth_ > 0) rows_.insert(rows_.begin(), L"..");
 }
 

@@ -16,10 +16,6 @@ public:
     static constexpr int kNameChars = 254;   // a folder name, without the NUL
     static constexpr int kDepthEntries = 100;
 
-    // Results of a dialog, as the command that closed it.
-    static constexpr int kOk = 1010;
-    static constexpr int kCancel = 1011;
-
     FolderDialog(FileSystem& files, TrackWriter& track, RouteWriter& route, Settings& settings);
 
     // Each opening starts at the root with the path box showing the current folder.

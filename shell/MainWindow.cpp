@@ -42,7 +42,7 @@ void MainWindow::Tick() {
     if (tickCount_ % kIdleResetEveryTicks == 0) keepAwake_.ResetIdleTimer();
     ++tickCount_;
     if (flags_.flushRequested) {
-        flags_.flushRequested = 0;
+        flags_.flushRequested = false;
         track_.Flush();
         route_.Flush();
     }
@@ -66,7 +66,7 @@ bool MainWindow::OpenNmeaFile(const wchar_t* path) {
         return false;
     }
     // The lines of earlier input go to disk before the first byte of the file is read.
-    flags_.flushRequested = 1;
+    flags_.flushRequested = true;
     poller_.StartReplay(file);
     return true;
 }
@@ -133,13 +133,10 @@ int MainWindow::MarkedSpeedCommand() const {
 
 void MainWindow::Teardown() {
     if (closing_) return;
-    closing_ = 1;
-    flags_.flushRequested = 0;
+    closing_ = true;
+    flags_.flushRequested = false;
     track_.Flush();
     route_.Flush();
-    if (port_.PortState != kPortClosed) {
-        port_.Close();
-        port_.PortState = kPortClosed;
-    }
+    port_.Close();
     poller_.CloseReplay();
 }

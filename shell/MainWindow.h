@@ -14,7 +14,7 @@
 // The few flags the tick owns and the layers below touch.
 struct TickFlags {
     int32_t noDataTicks = 0;     // ticks since the last sentence
-    int32_t flushRequested = 0;  // the next regular tick flushes both writers
+    bool flushRequested = false;  // the next regular tick flushes both writers
 };
 
 // The main window's logic: the one-second tick, the commands, the exit order.
@@ -55,7 +55,7 @@ public:
     int MarkedSpeedCommand() const;
 
     StartupState State() const { return startupState_; }
-    bool Closing() const { return closing_ != 0; }
+    bool Closing() const { return closing_; }
     uint32_t TickCount() const { return tickCount_; }
     // How many replay files could not be opened.
     uint32_t FileErrors() const { return fileErrors_; }
@@ -77,6 +77,6 @@ private:
     FrontEnd* frontEnd_ = nullptr;
     StartupState startupState_ = NotStarted;
     uint32_t tickCount_ = 0;
-    int32_t closing_ = 0;
+    bool closing_ = false;
     uint32_t fileErrors_ = 0;
 };

@@ -21,45 +21,45 @@ constexpr uint32_t kSaveBytes = kFolderChars * 4;
 
 Settings::Settings(SettingsStore& store, int32_t& portNumber, int32_t& portSpeed, TrackWriter& track,
                    RouteWriter& route, SentenceAssembler& assembler)
-    : store(store), portNumber(portNumber), portSpeed(portSpeed), track(track), route(route), assembler(assembler) {}
+    : store_(store), portNumber_(portNumber), portSpeed_(portSpeed), track_(track), route_(route), assembler_(assembler) {}
 
 void Settings::PinOutputDir(const wchar_t* folder) {
-    track.SetFolder(folder);
-    route.SetFolder(folder);
-    outputDirPinned = true;
+    track_.SetFolder(folder);
+    route_.SetFolder(folder);
+    outputDirPinned_ = true;
 }
 
 void Settings::PinSpeed(int32_t speed) {
-    portSpeed = speed;
-    speedPinned = true;
+    portSpeed_ = speed;
+    speedPinned_ = true;
 }
 
 void Settings::PinTalkers(TalkerSet talkers) {
-    assembler.SetTalkers(talkers);
-    talkersPinned = true;
+    assembler_.SetTalkers(talkers);
+    talkersPinned_ = true;
 }
 
 void Settings::LoadPort() {
-    SettingsKey key = store.OpenKey(kKeyPath);
+    SettingsKey key = store_.OpenKey(kKeyPath);
     if (key == kInvalidKey) return;
-    portNumber = ReadDword(key, kPortNumber, portNumber);
-    if (!speedPinned) portSpeed = ReadDword(key, kPortSpeed, portSpeed);
-    store.CloseKey(key);
+    portNumber_ = ReadDword(key, kPortNumber, portNumber_);
+    if (!speedPinned_) portSpeed_ = ReadDword(key, kPortSpeed, portSpeed_);
+    store_.CloseKey(key);
 }
 
 void Settings::LoadTalkers() {
-    if (talkersPinned) return;
-    SettingsKey key = store.OpenKey(kKeyPath);
+    if (talkersPinned_) return;
+    SettingsKey key = store_.OpenKey(kKeyPath);
     const int32_t gpsOnly = key == kInvalidKey ? 0 : ReadDword(key, kGpsOnly, 0);
-    if (key != kInvalidKey) store.CloseKey(key);
-    assembler.SetTalkers(gpsOnly == 1 ? TalkerSet::GpsOnly : TalkerSet::AllGnss);
+    if (key != kInvalidKey) store_.CloseKey(key);
+    assembler_.SetTalkers(gpsOnly == 1 ? TalkerSet::GpsOnly : TalkerSet::AllGnss);
 }
 
 int32_t Settings::ReadDword(SettingsKey key, const wchar_t* name, int32_t fallback) {
     uint8_t data[4] = {};
     uint32_t type = 0;
     uint32_t size = sizeof data;
-    if (store.QueryValue(key, name, &type, data, &size) != QueryResult::Success || type != kRegDword ||
+    if (store_.QueryValue(key, name, &type, data, &size) != QueryResult::Success || type != kRegDword ||
         size != sizeof data) {
         return fallback;
     }
@@ -75,33 +75,33 @@ void Settings::WriteDword(SettingsKey key, const wchar_t* name, int32_t value) {
     memcpy(&bits, &value, sizeof bits);
     uint8_t data[4];
     PutDword(bits, data);
-    store.SetValue(key, name, kRegDword, data, sizeof data);
+    store_.SetValue(key, name, kRegDword, data, sizeof data);
 }
 
 void Settings::SavePort() {
-    SettingsKey key = store.CreateKey(kKeyPath);
+    SettingsKey key = store_.CreateKey(kKeyPath);
     if (key == kInvalidKey) return;
-    WriteDword(key, kPortNumber, portNumber);
-    WriteDword(key, kPortSpeed, portSpeed);
-    store.CloseKey(key);
+    WriteDword(key, kPortNumber, portNumber_);
+    WriteDword(key, kPortSpeed, portSpeed_);
+    store_.CloseKey(key);
 }
 
 int Settings::LoadOutputDir() {
-    if (outputDirPinned) return kOutputDirLoaded;
-    SettingsKey key = store.OpenKey(kKeyPath);
+    if (outputDirPinned_) return kOutputDirLoaded;
+    SettingsKey key = store_.OpenKey(kKeyPath);
     if (key == kInvalidKey) return kNoKey;
     uint8_t data[kLoadChars * 2];
     uint32_t type = 0;
     uint32_t size = sizeof data;
-    QueryResult result = store.QueryValue(key, kOutputDir, &type, data, &size);
-    store.CloseKey(key);
+    QueryResult result = store_.QueryValue(key, kOutputDir, &type, data, &size);
+    store_.CloseKey(key);
     if (result != QueryResult::Success || type != kRegSz) return kOutputDirUnreadable;
     // Text without a terminator is cut at the buffer's last character.
     wchar_t folder[kLoadChars];
     Utf16LeToWide(data, size < sizeof data - 2 ? size : sizeof data - 2, folder, kLoadChars);
     if (folder[0] != L'\\') return kOutputDirNotRooted;
-    track.SetFolder(folder);
-    route.SetFolder(folder);
+    track_.SetFolder(folder);
+    route_.SetFolder(folder);
     return kOutputDirLoaded;
 }
 
@@ -110,8 +110,8 @@ void Settings::SaveOutputDir(const wchar_t* folder) {
     // A text longer than any folder the writers accept is not stored either.
     int32_t size = WideToUtf16Le(folder, data, sizeof data);
     if (size < 0) return;
-    SettingsKey key = store.CreateKey(kKeyPath);
+    SettingsKey key = store_.CreateKey(kKeyPath);
     if (key == kInvalidKey) return;
-    store.SetValue(key, kOutputDir, kRegSz, data, static_cast<uint32_t>(size));
-    store.CloseKey(key);
+    store_.SetValue(key, kOutputDir, kRegSz, data, static_cast<uint32_t>(size));
+    store_.CloseKey(key);
 }

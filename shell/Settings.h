@@ -43,13 +43,13 @@ public:
 private:
     void WriteDword(SettingsKey key, const wchar_t* name, int32_t value);
 
-    SettingsStore& store;
-    int32_t& portNumber;  // -1 none, 0 to 15 COM0 to COM15
-    int32_t& portSpeed;   // baud
-    TrackWriter& track;
-    RouteWriter& route;
-    SentenceAssembler& assembler;
-    bool outputDirPinned = false;
-    bool speedPinned = false;
-    bool talkersPinned = false;
+    SettingsStore& store_;
+    int32_t& portNumber_;  // -1 none, 0 to 15 COM0 to COM15
+    int32_t& portSpeed_;   // baud
+    TrackWriter& track_;
+    RouteWriter& route_;
+    SentenceAssembler& assembler_;
+    bool outputDirPinned_ = false;
+    bool speedPinned_ = false;
+    bool talkersPinned_ = false;
 };

@@ -14,13 +14,13 @@ public:
 // The status box (1001), the log box (1002) and the Flush button.
 class StatusDialog : public TextBoxes {
 public:
-    explicit StatusDialog(int32_t& flushRequested) : flushRequested_(flushRequested) {}
+    explicit StatusDialog(bool& flushRequested) : flushRequested_(flushRequested) {}
 
     void SetText(int control, const wchar_t* text) override;
     void AppendText(int control, const wchar_t* text) override;
 
     // The Flush button only asks; the next regular tick flushes.
-    void PressFlush() { flushRequested_ = 1; }
+    void PressFlush() { flushRequested_ = true; }
 
     void SetObserver(TextObserver* observer) { observer_ = observer; }
     const TextBox& Box(int control) const { return control == kStatusBox ? status_ : log_; }
@@ -28,7 +28,7 @@ public:
 private:
     TextBox* Find(int control);
 
-    int32_t& flushRequested_;
+    bool& flushRequested_;
     TextBox status_;
     TextBox log_;
     TextObserver* observer_ = nullptr;

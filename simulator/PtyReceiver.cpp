@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/posix/PosixClock.h"
+
 namespace {
 
 bool Failed(const char* step, std::string& error) {
@@ -33,12 +35,6 @@ PtyReceiver::~PtyReceiver() {
     CloseIfOpen(notify_);
     CloseIfOpen(slave_);
     CloseIfOpen(master_);
-}
-
-int64_t PtyReceiver::MonotonicNs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
 bool PtyReceiver::Open(std::string& error) {

@@ -44,8 +44,6 @@ public:
     // the kernel moves them to the reader's queue in the background.
     int Unread() const;
 
-    static int64_t MonotonicNs();
-
 private:
     void DiscardInput();
     void FollowReaders();

@@ -7,6 +7,7 @@
 
 #include <cwctype>
 
+#include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixTickTimer.h"
 
 static_assert(TerminalEvent::kEnterKey == KEY_ENTER && TerminalEvent::kBackTabKey == KEY_BTAB,
@@ -19,15 +20,9 @@ constexpr int kEscape = 27;
 // Readable input that never yields a key this many times in a row: the terminal is gone.
 constexpr int kEmptyReadsToGiveUp = 100;
 
-int64_t NowMs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
-
 }  // namespace
 
-TerminalEvents::TerminalEvents(std::function<void()> tick) : tick_(std::move(tick)), nextTickMs_(NowMs() + 1000) {}
+TerminalEvents::TerminalEvents(std::function<void()> tick) : tick_(std::move(tick)), nextTickMs_(MonotonicMs() + 1000) {}
 
 bool TerminalEvents::Stopping() const { return stop_ || PosixTickTimer::StopRequested(); }
 
@@ -38,7 +33,7 @@ TerminalEvent TerminalEvents::Next() {
             event.kind = TerminalEvent::Stop;
             return event;
         }
-        int64_t now = NowMs();
+        int64_t now = MonotonicMs();
         if (now >= nextTickMs_) {
             // The deadline moves before the tick runs: a dialog that the tick opens runs
             // its own loop, which must see the next tick as a second away. A tick that ran

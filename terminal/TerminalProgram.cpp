@@ -8,8 +8,8 @@
 #include "terminal/TerminalFolderDialog.h"
 #include "terminal/TerminalMessageBox.h"
 
-TerminalProgram::TerminalProgram(Application& app, TextObserver* statusLog)
-    : app_(app), events_([this] { app_.window.Tick(); }), main_(app, statusLog) {}
+TerminalProgram::TerminalProgram(Application& app, FileSystem& files, TextObserver* statusLog)
+    : app_(app), files_(files), events_([this] { app_.window.Tick(); }), main_(app, statusLog) {}
 
 int TerminalProgram::Run() {
     app_.dialog.SetObserver(&main_);
@@ -49,7 +49,7 @@ bool TerminalProgram::AskYesNo(const wchar_t* question, const wchar_t* caption) 
 }
 
 bool TerminalProgram::ChooseNmeaFile(wchar_t* path, int chars) {
-    TerminalFileDialog dialog(fileFolder_);
+    TerminalFileDialog dialog(files_, fileFolder_);
     return dialog.Run(screen_, events_, path, chars);
 }
 

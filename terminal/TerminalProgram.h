@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include "platform/FileSystem.h"
 #include "shell/Application.h"
 #include "shell/FrontEnd.h"
 #include "terminal/TerminalEvents.h"
@@ -11,8 +12,9 @@
 // keys and clicks into its commands, and shows its dialogs.
 class TerminalProgram : public FrontEnd {
 public:
-    // statusLog, when there is one, hears every status text too.
-    TerminalProgram(Application& app, TextObserver* statusLog);
+    // statusLog, when there is one, hears every status text too. files is the
+    // application's, through which the file dialog browses.
+    TerminalProgram(Application& app, FileSystem& files, TextObserver* statusLog);
 
     // From the first tick to the teardown, once the window exists and its timer runs.
     // Returns the exit code: 0, or 2 when this terminal cannot be driven.
@@ -26,6 +28,7 @@ public:
 
 private:
     Application& app_;
+    FileSystem& files_;
     TerminalScreen screen_;
     TerminalEvents events_;
     TerminalMainScreen main_;

@@ -1,12 +1,20 @@
 // Replays every real receiver recording through the whole program and pins what it
-// shows and writes: the status texts in order and every day file, as digests in
-// tests/golden/: replay-digests.txt reading every satellite system's talker (the
-// default), replay-digests-gps-only.txt reading "$GP" alone. Set KESTRAVE_UPDATE_GOLDEN=1
-// to rewrite them after a deliberate change, and review the difference before
-// committing it.
+// shows and writes: the status texts in order and every day file. Reading every
+// satellite system's talker (the default), outputs of up to 20 KB are kept as text in
+// tests/golden/replay/<recording>/ (status.txt and the day files) so that a change can
+// be read and diffed, and replay-digests.txt lists each recording's outputs with a
+// digest for the larger ones. replay-digests-gps-only.txt holds digests alone, for
+// reading "$GP" alone. Set KESTRAVE_UPDATE_GOLDEN=1 to rewrite them after a deliberate
+// change, and review the difference before committing it. Reviewed line by line
+// against the recordings: gpsd-tomtom-mkII (four paired fixes, then the fix is lost),
+// gpsd-ch-4711 (the talker changes from epoch to epoch, GN, one GL epoch with 4
+// satellites, then GP without a fix: no epoch lost) and gpsd-sirfstarv-nmea (a GLONASS
+// copy of every GGA: the status shows the GPS copy's 8 satellites, never 2).
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -14,6 +22,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <set>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -60,11 +69,15 @@ std::string ReadAll(const std::string& path) {
     return bytes.str();
 }
 
-// One line per recording: name, count of status texts, digest of the status log, then
-// each day file as name:size:digest. A fixed zone of UTC+1 makes local days differ
-// from UTC ones.
-std::string ReplayDigest(const std::string& name, const std::string& bytes, std::string* statusLog,
-                         TalkerSet talkers = TalkerSet::AllGnss) {
+// What a replay showed and wrote. A fixed zone of UTC+1 makes local days differ from
+// UTC ones.
+struct ReplayOutput {
+    int texts = 0;
+    std::string statusLog;
+    std::vector<std::pair<std::string, std::string>> dayFiles;  // name, bytes, by name
+};
+
+ReplayOutput Replay(const std::string& bytes, TalkerSet talkers = TalkerSet::AllGnss) {
     auto rig = std::make_unique<TestApplication>(60);
     Application& app = rig->app;
     app.assembler.SetTalkers(talkers);
@@ -78,15 +91,30 @@ std::string ReplayDigest(const std::string& name, const std::string& bytes, std:
         app.window.Tick();
     }
     app.window.Teardown();
-    std::ostringstream line;
-    line << name << " " << recorder.texts << " " << std::hex << Fnv1a(recorder.log) << std::dec;
+    ReplayOutput out;
+    out.texts = recorder.texts;
+    out.statusLog = recorder.log;
     for (const auto& file : rig->files.Files()) {
         if (file.first == L"\\in.nmea") continue;
-        line << " " << Utf8(file.first.substr(file.first.rfind(L'\\') + 1)) << ":" << file.second.size() << ":"
-             << std::hex << Fnv1a(file.second) << std::dec;
+        out.dayFiles.emplace_back(Utf8(file.first.substr(file.first.rfind(L'\\') + 1)), file.second);
     }
-    if (statusLog != nullptr) *statusLog = recorder.log;
-    return line.str();
+    return out;
+}
+
+std::string Hex(uint64_t value) {
+    std::ostringstream text;
+    text << std::hex << value;
+    return text.str();
+}
+
+// One line per recording: name, count of status texts, digest of the status log, then
+// each day file as name:size:digest.
+std::string DigestLine(const std::string& name, const ReplayOutput& out) {
+    std::string line = name + " " + std::to_string(out.texts) + " " + Hex(Fnv1a(out.statusLog));
+    for (const auto& file : out.dayFiles) {
+        line += " " + file.first + ":" + std::to_string(file.second.size()) + ":" + Hex(Fnv1a(file.second));
+    }
+    return line;
 }
 
 std::vector<std::string> Recordings() {
@@ -102,45 +130,132 @@ std::vector<std::string> Recordings() {
     return names;
 }
 
+bool Updating() { return getenv("KESTRAVE_UPDATE_GOLDEN") != nullptr; }
+
+std::map<std::string, std::string> StoredLines(const std::string& digestFile) {
+    std::map<std::string, std::string> lines;
+    std::istringstream stored(ReadAll(kGoldenDir + digestFile));
+    for (std::string line; std::getline(stored, line);) {
+        if (!line.empty() && line[0] != '#') lines[line.substr(0, line.find(' '))] = line;
+    }
+    return lines;
+}
+
+std::string Recorded(const std::string& name) {
+    return ReadAll(std::string(KESTRAVE_TESTDATA_DIR) + "/" + name);
+}
+
 void CompareWithDigests(const std::string& digestFile, TalkerSet talkers) {
     std::vector<std::string> names = Recordings();
     if (names.empty()) GTEST_SKIP() << "no recordings in " << KESTRAVE_TESTDATA_DIR;
-    std::map<std::string, std::string> expected;
-    std::istringstream stored(ReadAll(kGoldenDir + digestFile));
-    for (std::string line; std::getline(stored, line);) {
-        if (!line.empty() && line[0] != '#') expected[line.substr(0, line.find(' '))] = line;
-    }
+    std::map<std::string, std::string> expected = StoredLines(digestFile);
     std::string fresh = "# recording status-texts status-digest day-file:size:digest...\n";
     for (const std::string& name : names) {
-        std::string line =
-            ReplayDigest(name, ReadAll(std::string(KESTRAVE_TESTDATA_DIR) + "/" + name), nullptr, talkers);
+        std::string line = DigestLine(name, Replay(Recorded(name), talkers));
         fresh += line + "\n";
         EXPECT_EQ(line, expected[name]) << "replay of " << name << " changed";
     }
-    if (getenv("KESTRAVE_UPDATE_GOLDEN") != nullptr) std::ofstream(kGoldenDir + digestFile, std::ios::binary) << fresh;
+    if (Updating()) std::ofstream(kGoldenDir + digestFile, std::ios::binary) << fresh;
+}
+
+// Outputs up to this size are kept as text; larger ones as a digest.
+constexpr size_t kLargestText = 20 * 1024;
+
+std::string Shown(const std::string& line) {
+    std::string out;
+    for (char c : line) out += c == '\r' ? std::string("\\r") : std::string(1, c);
+    return out;
+}
+
+// Where two texts first differ, as the line in each, so that a failure says what changed.
+std::string FirstDifference(const std::string& golden, const std::string& fresh) {
+    size_t at = 0;
+    while (at < golden.size() && at < fresh.size() && golden[at] == fresh[at]) ++at;
+    const size_t newline = at == 0 ? std::string::npos : golden.rfind('\n', at - 1);
+    const size_t lineStart = newline == std::string::npos ? 0 : newline + 1;
+    const auto lineAt = [lineStart](const std::string& text) {
+        if (lineStart >= text.size()) return std::string("<end of file>");
+        return Shown(text.substr(lineStart, text.find('\n', lineStart) - lineStart));
+    };
+    return "line " + std::to_string(std::count(golden.begin(), golden.begin() + lineStart, '\n') + 1) +
+           "\n  golden: " + lineAt(golden) + "\n  replay: " + lineAt(fresh) + "\n  (golden " +
+           std::to_string(golden.size()) + " bytes, replay " + std::to_string(fresh.size()) + " bytes)";
+}
+
+std::set<std::string> FilesIn(const std::string& folder) {
+    std::set<std::string> names;
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (const dirent* entry = readdir(dir)) {
+            if (entry->d_name[0] != '.') names.insert(entry->d_name);
+        }
+        closedir(dir);
+    }
+    return names;
+}
+
+// Compares one recording's small outputs with the text kept for it, and on update
+// writes them and drops files no longer written.
+void CompareWithTexts(const std::string& folder, const std::map<std::string, std::string>& texts) {
+    for (const auto& text : texts) {
+        if (access((folder + text.first).c_str(), F_OK) != 0) {
+            ADD_FAILURE() << folder << text.first << " is missing";
+            continue;
+        }
+        const std::string golden = ReadAll(folder + text.first);
+        if (golden != text.second) {
+            ADD_FAILURE() << folder << text.first << " differs at " << FirstDifference(golden, text.second);
+        }
+    }
+    std::set<std::string> stale = FilesIn(folder);
+    for (const auto& text : texts) stale.erase(text.first);
+    if (!Updating()) {
+        for (const std::string& name : stale) ADD_FAILURE() << folder << name << " is no longer written";
+        return;
+    }
+    for (const std::string& name : stale) unlink((folder + name).c_str());
+    if (texts.empty()) {
+        rmdir(folder.c_str());
+        return;
+    }
+    mkdir((kGoldenDir + "replay").c_str(), 0755);
+    mkdir(folder.c_str(), 0755);
+    for (const auto& text : texts) std::ofstream(folder + text.first, std::ios::binary) << text.second;
+}
+
+// replay-digests.txt: per recording its name, the count of status texts, then
+// status:... and each day file as name:..., "text" when kept in replay/<recording>/,
+// else size:digest.
+void CompareWithGolden() {
+    const std::string digestFile = "replay-digests.txt";
+    std::vector<std::string> names = Recordings();
+    if (names.empty()) GTEST_SKIP() << "no recordings in " << KESTRAVE_TESTDATA_DIR;
+    std::map<std::string, std::string> expected = StoredLines(digestFile);
+    std::string fresh =
+        "# recording status-texts status:... day-file:...: text where kept in replay/<recording>/,"
+        " else size:digest\n";
+    for (const std::string& name : names) {
+        const ReplayOutput out = Replay(Recorded(name));
+        std::map<std::string, std::string> texts;
+        const auto entry = [&texts](const std::string& file, const std::string& bytes) {
+            if (bytes.size() > kLargestText) return std::to_string(bytes.size()) + ":" + Hex(Fnv1a(bytes));
+            texts[file] = bytes;
+            return std::string("text");
+        };
+        std::string line = name + " " + std::to_string(out.texts) + " status:" + entry("status.txt", out.statusLog);
+        for (const auto& file : out.dayFiles) line += " " + file.first + ":" + entry(file.first, file.second);
+        fresh += line + "\n";
+        EXPECT_EQ(line, expected[name]) << "replay of " << name << " changed";
+        CompareWithTexts(kGoldenDir + "replay/" + name.substr(0, name.size() - 5) + "/", texts);
+    }
+    if (Updating()) std::ofstream(kGoldenDir + digestFile, std::ios::binary) << fresh;
 }
 
 TEST(GoldenReplay, EveryRecordingShowsAndWritesWhatWasReviewed) {
-    CompareWithDigests("replay-digests.txt", TalkerSet::AllGnss);
+    CompareWithGolden();
 }
 
 TEST(GoldenReplay, GpsOnlyReadsAsReceiversOfGpsAloneWere) {
     CompareWithDigests("replay-digests-gps-only.txt", TalkerSet::GpsOnly);
-}
-
-// The recordings reviewed line by line: gpsd-tomtom-mkII, four paired fixes, then the
-// fix is lost; gpsd-ch-4711, a receiver that changes talker from epoch to epoch (GN,
-// one GL epoch with 4 satellites, then GP without a fix), where no epoch may be lost.
-TEST(GoldenReplay, StatusTextsAsReviewed) {
-    for (const char* name : {"gpsd-tomtom-mkII", "gpsd-ch-4711"}) {
-        std::string bytes = ReadAll(std::string(KESTRAVE_TESTDATA_DIR) + "/" + name + ".nmea");
-        if (bytes.empty()) GTEST_SKIP() << "no recordings in " << KESTRAVE_TESTDATA_DIR;
-        std::string statusLog;
-        ReplayDigest(name, bytes, &statusLog);
-        const std::string path = kGoldenDir + name + ".status";
-        if (getenv("KESTRAVE_UPDATE_GOLDEN") != nullptr) std::ofstream(path, std::ios::binary) << statusLog;
-        EXPECT_EQ(statusLog, ReadAll(path)) << name;
-    }
 }
 
 }  // namespace

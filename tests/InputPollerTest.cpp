@@ -111,7 +111,7 @@ TEST(InputPollerSerial, OpensOnTheFirstTickAndReadsUntilNothingIsWaiting) {
     rig.serial.Feed("$GPGGA,1*00\r\n$GPG");
     rig.poller.Poll();
     EXPECT_EQ(rig.boxes.status, L"COM3 opening...\r\n");
-    EXPECT_EQ(rig.port.PortState, kPortOpen);
+    EXPECT_TRUE(rig.port.IsOpen());
     EXPECT_EQ(rig.sink.sentences, std::vector<std::string>{"$GPGGA,1*00"});
     rig.serial.Feed("GA,2*00\r\n");
     rig.poller.Poll();
@@ -124,30 +124,6 @@ TEST(InputPollerSerial, AtMostTenReadsATick) {
     rig.serial.Feed(std::string(20 * 1024, 'x'));
     rig.poller.Poll();
     EXPECT_EQ(rig.serial.Calls(FakeSerialDevice::Op::Read), 10);
-}
-
-TEST(InputPollerSerial, OpenFailureIsReportedAndRetriedEveryTick) {
-    PollerRig rig;
-    rig.serial.Fail(FakeSerialDevice::Op::SetLineSettings);
-    rig.poller.Poll();
-    rig.poller.Poll();
-    EXPECT_EQ(rig.boxes.status,
-              L"COM1 opening...\r\nCOM-port open error (4)!\r\nCOM1 opening...\r\nCOM-port open error (4)!\r\n");
-    EXPECT_EQ(rig.port.PortState, kPortClosed);
-    EXPECT_FALSE(rig.serial.IsOpen());
-}
-
-TEST(InputPollerSerial, ReadErrorClosesThePortAndTheNextTickReopensIt) {
-    PollerRig rig;
-    rig.poller.Poll();
-    rig.serial.InjectReadError();
-    rig.poller.Poll();
-    EXPECT_EQ(rig.port.PortState, kPortClosed);
-    EXPECT_FALSE(rig.serial.IsOpen());
-    EXPECT_EQ(rig.boxes.status, L"COM1 opening...\r\nCOM-port read error!\r\n");
-    rig.poller.Poll();
-    EXPECT_EQ(rig.port.PortState, kPortOpen);
-    EXPECT_EQ(rig.serial.Calls(FakeSerialDevice::Op::Open), 2);
 }
 
 TEST(InputPollerSerial, NoPortMeansNothingAndAReplayLeavesTheOpenPortAlone) {
@@ -163,10 +139,87 @@ TEST(InputPollerSerial, NoPortMeansNothingAndAReplayLeavesTheOpenPortAlone) {
     rig.serial.Feed("$GPGGA,s*00\r\n");
     rig.poller.Poll();
     EXPECT_EQ(rig.sink.sentences, std::vector<std::string>{"$GPGGA,r*00"});
-    EXPECT_EQ(rig.port.PortState, kPortOpen);
+    EXPECT_TRUE(rig.port.IsOpen());
     rig.poller.Poll();
     EXPECT_EQ(rig.sink.sentences.back(), "$GPGGA,s*00");
     EXPECT_EQ(rig.serial.Calls(FakeSerialDevice::Op::Open), 1);
+}
+
+}  // namespace
+
+namespace {
+
+using SerialOp = FakeSerialDevice::Op;
+
+// How the port moves between closed and open from tick to tick.
+TEST(InputPollerPortState, AFailedOpenStaysClosedAndIsRetriedOnTheNextTick) {
+    PollerRig rig;
+    rig.serial.Fail(SerialOp::SetLineSettings);
+    rig.poller.Poll();
+    rig.poller.Poll();
+    EXPECT_EQ(rig.boxes.status,
+              L"COM1 opening...\r\nCOM-port open error (4)!\r\nCOM1 opening...\r\nCOM-port open error (4)!\r\n");
+    EXPECT_FALSE(rig.port.IsOpen());
+    EXPECT_FALSE(rig.serial.IsOpen());
+    EXPECT_EQ(rig.serial.Calls(SerialOp::Open), 2);
+    EXPECT_EQ(rig.serial.Calls(SerialOp::Read), 0) << "a port that failed to open is not read";
+
+    rig.serial.Heal(SerialOp::SetLineSettings);
+    rig.serial.Feed("$GPGGA,1*00\r\n");
+    rig.poller.Poll();
+    EXPECT_TRUE(rig.port.IsOpen());
+    EXPECT_EQ(rig.sink.sentences, std::vector<std::string>{"$GPGGA,1*00"}) << "read in the tick that opened it";
+    EXPECT_EQ(rig.serial.strayCalls, 0);
+}
+
+TEST(InputPollerPortState, AReadErrorClosesThePortAndTheNextTickReopensIt) {
+    PollerRig rig;
+    rig.poller.Poll();
+    rig.serial.InjectReadError();
+    rig.serial.calls.clear();
+    rig.poller.Poll();
+    EXPECT_FALSE(rig.port.IsOpen());
+    EXPECT_FALSE(rig.serial.IsOpen());
+    EXPECT_EQ(rig.serial.calls, (std::vector<SerialOp>{SerialOp::Read, SerialOp::Close}))
+        << "closed at once, no further reads that tick";
+    EXPECT_EQ(rig.boxes.status, L"COM1 opening...\r\nCOM-port read error!\r\n");
+
+    rig.poller.Poll();
+    EXPECT_TRUE(rig.port.IsOpen());
+    EXPECT_EQ(rig.serial.Calls(SerialOp::Open), 1);
+    EXPECT_EQ(rig.boxes.status, L"COM1 opening...\r\nCOM-port read error!\r\nCOM1 opening...\r\n");
+    EXPECT_EQ(rig.serial.strayCalls, 0);
+}
+
+TEST(InputPollerPortState, APortChangeClosesAtOnceAndTheNextTickOpensTheNewPort) {
+    PollerRig rig;
+    rig.poller.Poll();
+    rig.port.SelectPort(5);
+    EXPECT_FALSE(rig.port.IsOpen());
+    EXPECT_FALSE(rig.serial.IsOpen());
+    EXPECT_EQ(rig.serial.Calls(SerialOp::Open), 1) << "the change itself does not reopen";
+
+    rig.poller.Poll();
+    EXPECT_TRUE(rig.port.IsOpen());
+    EXPECT_EQ(rig.serial.openedNames, (std::vector<std::wstring>{L"COM1:", L"COM5:"}));
+    EXPECT_EQ(rig.boxes.status, L"COM1 opening...\r\nCOM5 opening...\r\n");
+    EXPECT_EQ(rig.serial.strayCalls, 0);
+}
+
+TEST(InputPollerPortState, ASpeedChangeClosesAtOnceAndTheNextTickOpensAtTheNewSpeed) {
+    PollerRig rig;
+    rig.poller.Poll();
+    EXPECT_EQ(rig.serial.driverSettings.baudRate, 4800u);
+    rig.port.SelectSpeed(9600);
+    EXPECT_FALSE(rig.port.IsOpen());
+    EXPECT_FALSE(rig.serial.IsOpen());
+
+    rig.poller.Poll();
+    EXPECT_TRUE(rig.port.IsOpen());
+    EXPECT_EQ(rig.serial.driverSettings.baudRate, 9600u);
+    EXPECT_EQ(rig.serial.openedNames, (std::vector<std::wstring>{L"COM1:", L"COM1:"}));
+    EXPECT_EQ(rig.boxes.status, L"COM1 opening...\r\nCOM1 opening...\r\n");
+    EXPECT_EQ(rig.serial.strayCalls, 0);
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ TEST_F(MainWindowTest, UnopenableReplayFileLogsPathThenNumberedErrorAndChangesNo
     app.messageCounter.Next();  // an earlier route message took number 1
     EXPECT_FALSE(app.window.OpenNmeaFile(L"\\Missing\\drive.nmea"));
     EXPECT_EQ(LogText(app), L"\\Missing\\drive.nmea\r\n(2) File Open Error: 2 \r\n");
-    EXPECT_EQ(app.flags.flushRequested, 0);
+    EXPECT_FALSE(app.flags.flushRequested);
     EXPECT_FALSE(app.poller.Replaying());
 }
 
@@ -58,7 +58,7 @@ TEST_F(MainWindowTest, OpeningAReplayFlushesEarlierLinesBeforeTheFirstByteIsRead
     app.track.AddPoint(ExampleFix());
     rig->files.AddFile(L"\\drive.nmea", "$GPGGA,bad\r\n");
     ASSERT_TRUE(app.window.OpenNmeaFile(L"\\drive.nmea"));
-    EXPECT_EQ(app.flags.flushRequested, 1);
+    EXPECT_TRUE(app.flags.flushRequested);
     rig->files.FailNext(FakeFileSystem::Op::Read);  // so the replay could not have fed anything first
     app.window.Tick();
     EXPECT_NE(rig->files.Contents(L"\\Kestrave\\2009-03-25.plt").find("12:17:46"), std::string::npos);
@@ -85,7 +85,7 @@ TEST_F(MainWindowTest, TeardownFlushesBothWritersClosesTheReplayAndStopsTicks) {
     EXPECT_TRUE(rig->files.HasFile(L"\\Kestrave\\2009-03-25.plt"));
     EXPECT_TRUE(rig->files.HasFile(L"\\Kestrave\\2009-03-25.rte"));
     EXPECT_EQ(rig->files.OpenCount(), 0);
-    EXPECT_EQ(app.flags.flushRequested, 0);
+    EXPECT_FALSE(app.flags.flushRequested);
     uint32_t ticks = app.window.TickCount();
     app.window.Tick();
     EXPECT_EQ(app.window.TickCount(), ticks);
@@ -207,6 +207,52 @@ TEST_F(WindowCommandsTest, AboutFolderAndReadNmeaFileGoThroughTheFace) {
     app.window.HandleCommand(40006);
     EXPECT_TRUE(app.poller.Replaying());
     EXPECT_EQ(LogText(app), L"\\drive.nmea\r\n");
+}
+
+}  // namespace
+
+namespace {
+
+// The window's own ways of closing the port: the teardown and the "None" item.
+class WindowPortTest : public MainWindowTest {
+protected:
+    int DeviceCalls(FakeSerialDevice::Op op) const { return rig->serial.Calls(op); }
+};
+
+TEST_F(WindowPortTest, TeardownClosesTheOpenPortAndNoLaterTickReopensIt) {
+    app.window.Tick();
+    ASSERT_TRUE(app.port.IsOpen());
+    app.window.Teardown();
+    EXPECT_FALSE(app.port.IsOpen());
+    EXPECT_FALSE(rig->serial.IsOpen());
+    EXPECT_EQ(DeviceCalls(FakeSerialDevice::Op::Close), 1);
+    app.window.Tick();
+    EXPECT_EQ(DeviceCalls(FakeSerialDevice::Op::Open), 1);
+    EXPECT_EQ(rig->serial.strayCalls, 0);
+}
+
+TEST_F(WindowPortTest, TeardownOfAPortClosedByAReadErrorLeavesTheDeviceAlone) {
+    app.window.Tick();
+    rig->serial.InjectReadError();
+    app.window.Tick();
+    ASSERT_FALSE(app.port.IsOpen());
+    app.window.Teardown();
+    EXPECT_EQ(DeviceCalls(FakeSerialDevice::Op::Close), 1) << "only the read error's close";
+    EXPECT_EQ(rig->serial.strayCalls, 0);
+}
+
+TEST_F(WindowPortTest, NoneClosesTheOpenPortAndLaterTicksOpenNothing) {
+    app.window.Tick();
+    ASSERT_TRUE(app.port.IsOpen());
+    int reads = DeviceCalls(FakeSerialDevice::Op::Read);
+    app.window.HandleCommand(40010);  // None
+    EXPECT_FALSE(app.port.IsOpen());
+    EXPECT_FALSE(rig->serial.IsOpen());
+    for (int tick = 0; tick < 3; ++tick) app.window.Tick();
+    EXPECT_EQ(DeviceCalls(FakeSerialDevice::Op::Open), 1);
+    EXPECT_EQ(DeviceCalls(FakeSerialDevice::Op::Read), reads);
+    EXPECT_EQ(StatusText(app), L"COM1 opening...\r\n");
+    EXPECT_EQ(rig->serial.strayCalls, 0);
 }
 
 }  // namespace

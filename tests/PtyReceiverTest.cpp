@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/posix/PosixClock.h"
 #include "simulator/PtyReceiver.h"
 
 namespace {
@@ -51,9 +52,9 @@ protected:
 
     // Serves the line until it sees a reader (or none), for at most two seconds.
     bool ServeUntilReader(bool wanted) {
-        int64_t end = PtyReceiver::MonotonicNs() + 2000 * kMs;
-        while (line.HasReader() != wanted && PtyReceiver::MonotonicNs() < end) {
-            line.Serve(PtyReceiver::MonotonicNs() + 50 * kMs, nullptr);
+        int64_t end = MonotonicNs() + 2000 * kMs;
+        while (line.HasReader() != wanted && MonotonicNs() < end) {
+            line.Serve(MonotonicNs() + 50 * kMs, nullptr);
         }
         return line.HasReader() == wanted;
     }
@@ -129,7 +130,7 @@ TEST_F(PtyReceiverTest, WhatTheOtherEndWritesIsThrownAway) {
         if (write(talker.fd(), command.data(), 1) < 0) break;
     }
     ASSERT_EQ(write(talker.fd(), command.data(), 1), -1);
-    line.Serve(PtyReceiver::MonotonicNs() + 200 * kMs, nullptr);
+    line.Serve(MonotonicNs() + 200 * kMs, nullptr);
     EXPECT_GT(write(talker.fd(), command.data(), command.size()), 0);
 }
 

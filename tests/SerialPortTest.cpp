@@ -23,8 +23,7 @@ TEST(SerialPortTest, OpenConfiguresTheNamedPortStepByStep) {
     port.portNumber = 3;
 
     ASSERT_EQ(port.Open(), 0);
-    EXPECT_TRUE(port.IsOpen());
-    EXPECT_EQ(port.PortState, kPortClosed) << "setting Open is the poller's step";
+    EXPECT_TRUE(port.IsOpen()) << "a successful open leaves the port open, not just the device";
     EXPECT_EQ(device.openedNames, std::vector<std::wstring>{L"COM3:"});
     EXPECT_EQ(device.calls, (std::vector<Op>{Op::Open, Op::SetupQueues, Op::GetLineSettings, Op::SetLineSettings,
                                              Op::SetReadTimeout, Op::RaiseDtr, Op::RaiseRts}));
@@ -58,7 +57,6 @@ TEST_P(SerialPortStepFailureTest, ReportsTheStepAndClosesTheHandleAgain) {
     EXPECT_EQ(port.Open(), GetParam().code);
     EXPECT_FALSE(port.IsOpen());
     EXPECT_FALSE(device.IsOpen());
-    EXPECT_EQ(port.PortState, kPortClosed);
     EXPECT_EQ(device.strayCalls, 0);
     EXPECT_EQ(device.Calls(Op::Close), GetParam().code == 1 ? 0 : 1) << "a handle never opened is not closed";
     EXPECT_FALSE(device.dtr || device.rts);
@@ -89,12 +87,27 @@ TEST(SerialPortTest, OpenWhileOpenClosesFirst) {
     FakeSerialDevice device;
     SerialPort port(device);
     ASSERT_EQ(port.Open(), 0);
-    port.PortState = kPortOpen;
 
     ASSERT_EQ(port.Open(), 0) << "the fake refuses a second open of an open device";
     EXPECT_EQ(device.Calls(Op::Close), 1);
     EXPECT_EQ(device.Calls(Op::Open), 2);
-    EXPECT_EQ(port.PortState, kPortClosed);
+    EXPECT_TRUE(port.IsOpen());
+    EXPECT_TRUE(device.IsOpen());
+    EXPECT_EQ(device.strayCalls, 0);
+}
+
+TEST(SerialPortTest, CloseAlwaysLeavesThePortClosedAndClosesTheDeviceOnce) {
+    FakeSerialDevice device;
+    SerialPort port(device);
+    port.Close();
+    EXPECT_TRUE(device.calls.empty()) << "a port never opened has nothing to close";
+
+    ASSERT_EQ(port.Open(), 0);
+    port.Close();
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_FALSE(device.IsOpen());
+    port.Close();
+    EXPECT_EQ(device.Calls(Op::Close), 1);
     EXPECT_EQ(device.strayCalls, 0);
 }
 
@@ -122,16 +135,15 @@ TEST(SerialPortTest, SelectPortAndSpeedCloseAtOnceAndTheNextOpenUsesThem) {
     FakeSerialDevice device;
     SerialPort port(device);
     ASSERT_EQ(port.Open(), 0);
-    port.PortState = kPortOpen;
 
     port.SelectPort(7);
     EXPECT_EQ(port.portNumber, 7);
-    EXPECT_EQ(port.PortState, kPortClosed);
+    EXPECT_FALSE(port.IsOpen());
     EXPECT_FALSE(device.IsOpen());
 
     port.SelectSpeed(250000);  // not a menu value: handed to the driver as it is
     EXPECT_EQ(port.portSpeed, 250000);
-    EXPECT_EQ(port.PortState, kPortClosed);
+    EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(device.Calls(Op::Open), 1) << "a change never reopens by itself";
 
     ASSERT_EQ(port.Open(), 0);
@@ -150,7 +162,7 @@ TEST(SerialPortTest, NoneClosesThePortAndNeverOpensOne) {
     EXPECT_EQ(port.Open(), 1);
     EXPECT_EQ(port.Open(), 1);
     EXPECT_EQ(device.Calls(Op::Open), 1);
-    EXPECT_EQ(port.PortState, kPortClosed);
+    EXPECT_FALSE(port.IsOpen());
 }
 
 TEST(SerialPortTest, DeviceNamesCoverTheWholeRangeOfNumbers) {

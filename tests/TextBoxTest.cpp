@@ -33,7 +33,7 @@ TEST(TextBox, ReplaceAndOverlongTextStayWithinStorage) {
 }
 
 TEST(StatusDialog, FlushButtonOnlyRaisesTheFlagAndUnknownControlsAreIgnored) {
-    int32_t flushRequested = 0;
+    bool flushRequested = false;
     StatusDialog box(flushRequested);
     StatusDialog* dialog = &box;
     dialog->SetText(kStatusBox, L"status");
@@ -41,7 +41,7 @@ TEST(StatusDialog, FlushButtonOnlyRaisesTheFlagAndUnknownControlsAreIgnored) {
     dialog->AppendText(1003, L"nowhere");
     dialog->PressFlush();
     dialog->PressFlush();
-    EXPECT_EQ(flushRequested, 1);
+    EXPECT_TRUE(flushRequested);
     EXPECT_EQ(std::wstring(dialog->Box(kStatusBox).Text()), L"status");
     EXPECT_EQ(std::wstring(dialog->Box(kLogBox).Text()), L"log\r\n");
 }

@@ -23,6 +23,11 @@ std::string AbsoluteHostPath(const std::string& path) {
     return realpath(path.c_str(), absolute) != nullptr ? std::string(absolute) : path;
 }
 
+std::string CurrentHostFolder() {
+    char folder[PATH_MAX];
+    return getcwd(folder, sizeof folder) != nullptr ? std::string(folder) : std::string();
+}
+
 int MakeHostFolder(const std::string& path) {
     if (IsHostFolder(path) || mkdir(path.c_str(), 0777) == 0) return 0;
     return errno;

@@ -10,6 +10,8 @@ bool IsHostFolder(const std::string& path);
 int CheckReadableFile(const std::string& path);
 // The absolute, link-free form of an existing path; the path as given otherwise.
 std::string AbsoluteHostPath(const std::string& path);
+// The working folder of this process; empty when it cannot be told (it was removed).
+std::string CurrentHostFolder();
 // 0 when the folder exists or could be made (its parent must exist); otherwise errno.
 int MakeHostFolder(const std::string& path);
 // True when standard error is a terminal, where a progress bar may be drawn.

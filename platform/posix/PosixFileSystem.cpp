@@ -74,7 +74,7 @@ bool PosixFileSystem::FolderExists(const wchar_t* path) {
     return S_ISDIR(info.st_mode);
 }
 
-bool PosixFileSystem::ListFolders(const wchar_t* path, FolderVisitor& visitor) {
+bool PosixFileSystem::ListEntries(const wchar_t* path, FolderVisitor& visitor) {
     char host[kHostPathBytes];
     if (!HostPath(path[0] == L'\0' ? L"\\" : path, host, sizeof host)) return false;
     DIR* folder = opendir(host);
@@ -89,9 +89,8 @@ bool PosixFileSystem::ListFolders(const wchar_t* path, FolderVisitor& visitor) {
             isFolder = snprintf(child, sizeof child, "%s/%s", host, entry->d_name) < static_cast<int>(sizeof child) &&
                        stat(child, &info) == 0 && S_ISDIR(info.st_mode);
         }
-        if (!isFolder) continue;
         wchar_t name[256];
-        if (Utf8ToWide(entry->d_name, name, 256)) visitor.OnFolder(name);
+        if (Utf8ToWide(entry->d_name, name, 256)) visitor.OnEntry(name, isFolder);
     }
     closedir(folder);
     return true;

@@ -13,7 +13,7 @@ public:
     explicit PosixFileSystem(const char* rootDir);
 
     bool FolderExists(const wchar_t* path) override;
-    bool ListFolders(const wchar_t* path, FolderVisitor& visitor) override;
+    bool ListEntries(const wchar_t* path, FolderVisitor& visitor) override;
     bool CreateFolder(const wchar_t* path) override;
     FileHandle OpenAlways(const wchar_t* path) override;
     FileHandle OpenExisting(const wchar_t* path) override;

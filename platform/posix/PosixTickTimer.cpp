@@ -4,19 +4,11 @@
 
 #include <cerrno>
 
+#include "platform/posix/PosixClock.h"
+
 volatile sig_atomic_t PosixTickTimer::stopRequested_ = 0;
 
-namespace {
-
-int64_t NowMs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
-
-}  // namespace
-
-PosixTickTimer::PosixTickTimer() : nextMs_(NowMs() + 1000) {}
+PosixTickTimer::PosixTickTimer() : nextMs_(MonotonicMs() + 1000) {}
 
 void PosixTickTimer::CatchStopSignals() {
     struct sigaction action {};
@@ -31,14 +23,14 @@ void PosixTickTimer::CatchStopSignals() {
 
 bool PosixTickTimer::WaitForNextTick() {
     while (!stopRequested_) {
-        int64_t left = nextMs_ - NowMs();
+        int64_t left = nextMs_ - MonotonicMs();
         if (left <= 0) break;
         timespec wait{static_cast<time_t>(left / 1000), static_cast<long>(left % 1000) * 1000000};
         nanosleep(&wait, nullptr);
     }
     if (stopRequested_) return false;
     // A tick that ran long is not caught up: the next one comes a second after this one.
-    int64_t now = NowMs();
+    int64_t now = MonotonicMs();
     nextMs_ = nextMs_ + 1000 > now ? nextMs_ + 1000 : now + 1000;
     return true;
 }

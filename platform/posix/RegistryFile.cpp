@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/Utf8.h"
+#include "platform/posix/HostPaths.h"
 
 namespace {
 
@@ -28,11 +29,6 @@ std::string Utf8(const wchar_t* text) {
     return out;
 }
 
-bool IsFolder(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 // 0, or the errno of the failure.
 int MakeFolders(const std::string& dir) {
     for (size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
@@ -40,7 +36,7 @@ int MakeFolders(const std::string& dir) {
         if (mkdir(part.c_str(), 0700) != 0) {
             int error = errno;
             // EEXIST here means a plain file stands where the folder should be.
-            if (!IsFolder(part)) return error == EEXIST ? ENOTDIR : error;
+            if (!IsHostFolder(part)) return error == EEXIST ? ENOTDIR : error;
         }
         if (slash == std::string::npos) return 0;
     }

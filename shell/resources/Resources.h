@@ -5,12 +5,10 @@
 // front-end (the terminal now, a Win32 window later).
 
 constexpr const wchar_t* kWindowTitle = L"Kestrave";
-constexpr const wchar_t* kWindowClass = L"KESTRAVE";
 constexpr const wchar_t* kToolsMenuText = L"Tools";
 
 // Commands of the "Tools" menu and the accelerators.
 constexpr int kCommandCloseNow = 1;  // Ctrl+Q: close without question, nothing saved
-constexpr int kCommandToolsButton = 40001;
 constexpr int kCommandAbout = 40003;  // also Ctrl+A
 constexpr int kCommandExit = 40004;
 constexpr int kCommandReadNmeaFile = 40006;
@@ -20,11 +18,6 @@ constexpr int kCommandPortFirst = 40011;  // COM0; COM15 is 40026
 constexpr int kCommandPortLast = 40026;
 constexpr int kCommandSpeedFirst = 40027;  // 4800; 115200 is 40032
 constexpr int kCommandSpeedLast = 40032;
-
-// Buttons of the status dialog.
-constexpr int kButtonFlush = 1003;
-constexpr int kButtonNoneLeft = 1005;
-constexpr int kButtonNoneRight = 1004;
 
 constexpr int kMenuSpeedCount = 6;
 constexpr int32_t kMenuSpeeds[kMenuSpeedCount] = {4800, 9600, 19200, 38400, 57600, 115200};

@@ -23,7 +23,9 @@ void FakeFileSystem::AddFolder(const std::wstring& path) { folders_.insert(path)
 
 void FakeFileSystem::AddFile(const std::wstring& path, const std::string& bytes) { files_[path] = bytes; }
 
-bool FakeFileSystem::HasFolder(const std::wstring& path) const { return path == L"\\" || folders_.count(path) > 0; }
+bool FakeFileSystem::HasFolder(const std::wstring& path) const {
+    return path == L"\\" || path == L"/" || folders_.count(path) > 0;
+}
 
 bool FakeFileSystem::HasFile(const std::wstring& path) const { return files_.count(path) > 0; }
 
@@ -124,10 +126,20 @@ bool FakeFileSystem::Fail(uint32_t error) {
     return false;
 }
 
+// A host path parts at slashes, a device path at backslashes.
+size_t FakeFileSystem::LastSeparator(const std::wstring& path) {
+    return path.find_last_of(!path.empty() && path[0] == L'/' ? L'/' : L'\\');
+}
+
+std::wstring FakeFileSystem::Parent(const std::wstring& path) {
+    const size_t cut = LastSeparator(path);
+    if (cut == std::wstring::npos) return std::wstring();
+    return path.substr(0, cut == 0 ? 1 : cut);
+}
+
 bool FakeFileSystem::ParentExists(const std::wstring& path) const {
-    const size_t cut = path.find_last_of(L'\\');
-    if (cut == std::wstring::npos) return false;
-    return HasFolder(cut == 0 ? std::wstring(L"\\") : path.substr(0, cut));
+    const std::wstring parent = Parent(path);
+    return !parent.empty() && HasFolder(parent);
 }
 
 FileHandle FakeFileSystem::Open(const std::wstring& path, bool writable) {
@@ -152,12 +164,13 @@ FakeFileSystem::OpenFile* FakeFileSystem::Find(FileHandle file) {
     return it == handles_.end() ? nullptr : &it->second;
 }
 
-bool FakeFileSystem::ListFolders(const wchar_t* path, FolderVisitor& visitor) {
-    std::wstring parent = path;
-    if (!parent.empty() && !HasFolder(parent)) return Fail(kPathNotFound);
-    for (const std::wstring& folder : folders_) {
-        size_t cut = folder.find_last_of(L'\\');
-        if (cut != std::wstring::npos && folder.substr(0, cut) == parent) visitor.OnFolder(folder.c_str() + cut + 1);
-    }
+bool FakeFileSystem::ListEntries(const wchar_t* path, FolderVisitor& visitor) {
+    const std::wstring folder = path[0] == L'\0' ? L"\\" : path;
+    if (!HasFolder(folder)) return Fail(kPathNotFound);
+    const auto tell = [&](const std::wstring& entry, bool isFolder) {
+        if (entry != folder && Parent(entry) == folder) visitor.OnEntry(entry.c_str() + LastSeparator(entry) + 1, isFolder);
+    };
+    for (const std::wstring& entry : folders_) tell(entry, true);
+    for (const auto& entry : files_) tell(entry.first, false);
     return true;
 }

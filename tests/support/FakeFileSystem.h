@@ -4,7 +4,8 @@
 #include <string>
 #include "platform/FileSystem.h"
 
-// Files and folders in memory, with faults on command. The root "\" always exists.
+// Files and folders in memory, with faults on command. The root "\" always exists, and
+// so does "/", the root of host paths ("/home/me/drive.nmea").
 // Error codes follow the handheld's: 2 file not found, 3 path not found, 5 access
 // denied, 131 negative seek, 183 already exists.
 class FakeFileSystem : public FileSystem {
@@ -33,7 +34,7 @@ public:
     uint32_t readLimit = kNoReadLimit;
 
     bool FolderExists(const wchar_t* path) override;
-    bool ListFolders(const wchar_t* path, FolderVisitor& visitor) override;
+    bool ListEntries(const wchar_t* path, FolderVisitor& visitor) override;
     bool CreateFolder(const wchar_t* path) override;
     FileHandle OpenAlways(const wchar_t* path) override;
     FileHandle OpenExisting(const wchar_t* path) override;
@@ -59,6 +60,9 @@ private:
     // Counts the call; true (with the error recorded) when a fault is due.
     bool Trips(Op op);
     bool Fail(uint32_t error);
+    static size_t LastSeparator(const std::wstring& path);
+    // The folder that holds path ("\\" or "/" for a top entry); empty when there is none.
+    static std::wstring Parent(const std::wstring& path);
     bool ParentExists(const std::wstring& path) const;
     FileHandle Open(const std::wstring& path, bool writable);
     OpenFile* Find(FileHandle file);
