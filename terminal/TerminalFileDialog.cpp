@@ -135,12 +135,7 @@ void TerminalFileDialog::NextFilter() {
 }
 
 void TerminalFileDialog::Draw(TerminalScreen& screen) {
-    TerminalRect box;
-    box.width = std::min(kWidth, screen.Columns());
-    box.height = std::min(kHeight, screen.Rows());
-    box.y = (screen.Rows() - box.height) / 2;
-    box.x = (screen.Columns() - box.width) / 2;
-    screen.Frame(box, kCaption);
+    const TerminalRect box = screen.DialogFrame(kWidth, kHeight, kCaption);
     int left = box.x + 2;
     int width = box.width - 4;
     int bottom = box.y + box.height - 1;

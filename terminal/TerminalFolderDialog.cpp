@@ -92,12 +92,7 @@ void TerminalFolderDialog::DoubleTap(int row) {
 }
 
 void TerminalFolderDialog::Draw(TerminalScreen& screen) {
-    TerminalRect box;
-    box.width = std::min(kWidth, screen.Columns());
-    box.height = std::min(kHeight, screen.Rows());
-    box.y = (screen.Rows() - box.height) / 2;
-    box.x = (screen.Columns() - box.width) / 2;
-    screen.Frame(box, kCaption);
+    const TerminalRect box = screen.DialogFrame(kWidth, kHeight, kCaption);
     int left = box.x + 2;
     int width = box.width - 4;
 

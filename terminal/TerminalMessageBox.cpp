@@ -57,13 +57,9 @@ void TerminalMessageBox::Draw(TerminalScreen& screen) {
     for (const std::wstring& line : WrapText(text_.c_str(), text_.size(), kMaxWidth - 4)) {
         widest = std::max(widest, CellWidth(line));
     }
-    TerminalRect box;
-    box.width = std::min(widest + 4, screen.Columns());
-    std::vector<std::wstring> lines = WrapText(text_.c_str(), text_.size(), box.width - 4);
-    box.height = static_cast<int>(lines.size()) + 4;
-    box.y = std::max(0, (screen.Rows() - box.height) / 2);
-    box.x = std::max(0, (screen.Columns() - box.width) / 2);
-    screen.Frame(box, caption_);
+    const int width = std::min(widest + 4, screen.Columns());
+    std::vector<std::wstring> lines = WrapText(text_.c_str(), text_.size(), width - 4);
+    const TerminalRect box = screen.DialogFrame(width, static_cast<int>(lines.size()) + 4, caption_);
     for (size_t i = 0; i < lines.size(); ++i) screen.Text(box.y + 1 + static_cast<int>(i), box.x + 2, box.width - 4, lines[i]);
     int x = box.x + (box.width - buttonsWidth) / 2 + 1;
     buttonRects_.clear();

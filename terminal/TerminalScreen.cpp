@@ -2,6 +2,8 @@
 
 #include <curses.h>
 
+#include <algorithm>
+
 #include "terminal/TerminalText.h"
 
 namespace {
@@ -76,6 +78,16 @@ int TerminalScreen::Text(int y, int x, int width, const std::wstring& text, Styl
 void TerminalScreen::Line(int y, int x, int width, const std::wstring& text, Style style) {
     int used = Text(y, x, width, text, style);
     if (width > used) Text(y, x + used, width - used, std::wstring(static_cast<size_t>(width - used), L' '), style);
+}
+
+TerminalRect TerminalScreen::DialogFrame(int width, int height, const std::wstring& caption) {
+    TerminalRect box;
+    box.width = std::min(width, Columns());
+    box.height = std::min(height, Rows());
+    box.y = std::max(0, (Rows() - box.height) / 2);
+    box.x = std::max(0, (Columns() - box.width) / 2);
+    Frame(box, caption);
+    return box;
 }
 
 void TerminalScreen::Frame(const TerminalRect& rect, const std::wstring& caption) {

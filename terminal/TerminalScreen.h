@@ -49,6 +49,8 @@ public:
     void Line(int y, int x, int width, const std::wstring& text, Style style = Plain);
     // A frame with its caption in the top edge; the inside is blanked.
     void Frame(const TerminalRect& rect, const std::wstring& caption);
+    // A framed dialog of at most width by height cells in the middle of the screen.
+    TerminalRect DialogFrame(int width, int height, const std::wstring& caption);
     // "[ label ]", reversed when it has the focus; returns where it was drawn.
     TerminalRect Button(int y, int x, const std::wstring& label, bool focused);
     // A scroll bar down one column: the thumb shows which part of total is visible.

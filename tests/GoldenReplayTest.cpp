@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "platform/Utf8.h"
+#include "tests/support/ReadFile.h"
 #include "tests/support/TestApplication.h"
 
 namespace {
@@ -61,13 +62,6 @@ struct StatusRecorder : TextObserver {
     std::string logBox;
     int texts = 0;
 };
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 // What a replay showed and wrote. A fixed zone of UTC+1 makes local days differ from
 // UTC ones.
@@ -134,7 +128,7 @@ bool Updating() { return getenv("KESTRAVE_UPDATE_GOLDEN") != nullptr; }
 
 std::map<std::string, std::string> StoredLines(const std::string& digestFile) {
     std::map<std::string, std::string> lines;
-    std::istringstream stored(ReadAll(kGoldenDir + digestFile));
+    std::istringstream stored(ReadFile(kGoldenDir + digestFile));
     for (std::string line; std::getline(stored, line);) {
         if (!line.empty() && line[0] != '#') lines[line.substr(0, line.find(' '))] = line;
     }
@@ -142,7 +136,7 @@ std::map<std::string, std::string> StoredLines(const std::string& digestFile) {
 }
 
 std::string Recorded(const std::string& name) {
-    return ReadAll(std::string(KESTRAVE_TESTDATA_DIR) + "/" + name);
+    return ReadFile(std::string(KESTRAVE_TESTDATA_DIR) + "/" + name);
 }
 
 void CompareWithDigests(const std::string& digestFile, TalkerSet talkers) {
@@ -201,7 +195,7 @@ void CompareWithTexts(const std::string& folder, const std::map<std::string, std
             ADD_FAILURE() << folder << text.first << " is missing";
             continue;
         }
-        const std::string golden = ReadAll(folder + text.first);
+        const std::string golden = ReadFile(folder + text.first);
         if (golden != text.second) {
             ADD_FAILURE() << folder << text.first << " differs at " << FirstDifference(golden, text.second);
         }

@@ -306,19 +306,11 @@ public:
 
 protected:
     bool ReplaceFile(const char* from, const char* to) override {
-        temporaryText = ReadAll(from);
-        oldText = ReadAll(to);
+        temporaryText = ReadFile(from);
+        oldText = ReadFile(to);
         if (!failRename) return RegistryFile::ReplaceFile(from, to);
         errno = EIO;
         return false;
-    }
-
-private:
-    static std::string ReadAll(const char* path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
     }
 };
 

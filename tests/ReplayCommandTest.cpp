@@ -16,13 +16,6 @@
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 struct Outcome {
     int exitCode;
     std::string output;
@@ -76,7 +69,7 @@ TEST_F(ReplayCommandTest, WritesTheDayFilesByLocalDateAndSaysWhere) {
 
 // A second run on the same day carries on with the day's waypoint numbers.
 TEST_F(ReplayCommandTest, ARestartOnTheSameDayContinuesTheRouteNumbering) {
-    std::string bytes = ReadAll(drive);
+    std::string bytes = ReadFile(drive);
     size_t half = bytes.find("$GPRMC", bytes.size() / 4);
     temp.Write("first.nmea", bytes.substr(0, half));
     temp.Write("second.nmea", bytes.substr(half));
@@ -140,7 +133,7 @@ std::string AsMultiGnssReceiver(const std::string& gpsOnly) {
 }
 
 TEST_F(ReplayCommandTest, AMultiGnssReceiverWritesWhatAGpsOneDoes) {
-    std::string multi = AsMultiGnssReceiver(ReadAll(drive));
+    std::string multi = AsMultiGnssReceiver(ReadFile(drive));
     ASSERT_NE(multi.find("\n$GLGGA,"), std::string::npos);
     ASSERT_EQ(multi.find("$GPRMC"), std::string::npos);
     temp.Write("multi.nmea", multi);

@@ -8,6 +8,8 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/ReadFile.h"
+
 // A fresh folder below /tmp, removed with everything in it at the end of the test.
 class TempFolder {
 public:
@@ -18,12 +20,7 @@ public:
     }
     ~TempFolder() { system(("rm -rf '" + path + "'").c_str()); }
 
-    std::string Read(const std::string& name) const {
-        std::ifstream in(path + "/" + name, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string Read(const std::string& name) const { return ReadFile(path + "/" + name); }
     void Write(const std::string& name, const std::string& bytes) const {
         std::ofstream(path + "/" + name, std::ios::binary) << bytes;
     }
