@@ -15,12 +15,17 @@ public:
     bool FolderExists(const wchar_t*) override { return true; }
     bool ListEntries(const wchar_t*, FolderVisitor&) override { return true; }
     bool CreateFolder(const wchar_t*) override { return true; }
-    FileHandle OpenAlways(const wchar_t*) override { return 3; }
+    // Day files are opened for appending only: an earlier route is never found.
+    FileHandle OpenDayFile(const wchar_t*, DayFileAccess access) override {
+        return access == DayFileAccess::Append ? 3 : kInvalidFile;
+    }
     FileHandle OpenExisting(const wchar_t*) override { return kInvalidFile; }
-    uint32_t Size(FileHandle) override { return 1; }
-    uint32_t SeekFromEnd(FileHandle, int32_t) override { return 1; }
-    bool Read(FileHandle, void*, uint32_t, uint32_t* count) override {
-        *count = 0;
+    uint64_t Size(FileHandle) override { return 1; }
+    uint64_t SeekFromEnd(FileHandle, int64_t) override { return 0; }
+    // The last byte of every day file ends a line.
+    bool Read(FileHandle, void* data, uint32_t size, uint32_t* count) override {
+        *count = size > 0 ? 1 : 0;
+        if (size > 0) *static_cast<char*>(data) = '\n';
         return true;
     }
     bool Write(FileHandle, const void*, uint32_t size, uint32_t* count) override {
@@ -28,8 +33,12 @@ public:
         *count = size;
         return true;
     }
-    void Close(FileHandle) override {}
+    bool Truncate(FileHandle, uint64_t) override { return true; }
+    bool Sync(FileHandle) override { return true; }
+    bool Close(FileHandle) override { return true; }
     uint32_t LastError() override { return 0; }
+    void DescribeError(uint32_t, wchar_t* out, int) override { out[0] = L'\0'; }
+    void DisplayPath(const wchar_t*, wchar_t* out, int) override { out[0] = L'\0'; }
 
     uint64_t written = 0;
 };

@@ -38,12 +38,24 @@ void ConsoleObserver::OnText(int control, const wchar_t* text, bool) {
     }
 }
 
-bool OpenStatusLog(const std::string& path, const char* mode, FILE** file) {
+bool OpenStatusLog(const std::string& path, FILE** file) {
     *file = nullptr;
     if (path.empty()) return true;
-    *file = fopen(path.c_str(), mode);
+    *file = fopen(path.c_str(), "ab");
     if (*file != nullptr) return true;
     fprintf(stderr, "kestrave: cannot write the status log %s: %s. Check the folder or choose another file.\n",
             path.c_str(), strerror(errno));
+    return false;
+}
+
+bool CloseStatusLog(const std::string& path, FILE* file) {
+    if (file == nullptr) return true;
+    errno = 0;
+    const bool written = fflush(file) == 0 && !ferror(file);
+    const int error = errno;
+    if (fclose(file) == 0 && written) return true;
+    const int why = error != 0 ? error : errno;
+    fprintf(stderr, "kestrave: the status log %s misses texts: %s. Check the free space, or choose another file.\n",
+            path.c_str(), why != 0 ? strerror(why) : "a write failed");
     return false;
 }

@@ -6,9 +6,12 @@
 // The boxes of a program without a screen: log lines to standard output, status
 // texts to a status log file (each followed by "\n----\n") and, when asked, to
 // standard output too.
-// Opens the --status-log file when one is given ("wb" starts it afresh, "ab" adds to
-// it); false, after saying why on standard error, when it cannot be written.
-bool OpenStatusLog(const std::string& path, const char* mode, FILE** file);
+// Opens the --status-log file when one is given, to add to what it holds; false,
+// after saying why on standard error, when it cannot be written.
+bool OpenStatusLog(const std::string& path, FILE** file);
+// Closes it (none: nothing to do); false, after saying why on standard error, when
+// not everything written reached it.
+bool CloseStatusLog(const std::string& path, FILE* file);
 
 class ConsoleObserver : public TextObserver {
 public:

@@ -1,6 +1,7 @@
 #include "cli/ReplayCommand.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -11,6 +12,7 @@
 #include "cli/Session.h"
 #include "platform/Utf8.h"
 #include "platform/posix/HostPaths.h"
+#include "platform/posix/PosixTickTimer.h"
 
 namespace {
 
@@ -34,7 +36,7 @@ bool CheckFiles(const CommandLine& line, std::string& error) {
 // A progress bar on standard error, only when that is a terminal.
 class Progress {
 public:
-    Progress(const std::string& name, uint32_t size)
+    Progress(const std::string& name, uint64_t size)
         : name_(name), size_(StandardErrorIsTerminal() && size != kInvalidSize ? size : 0) {}
     void Show(uint64_t at) {
         if (size_ == 0) return;
@@ -56,35 +58,63 @@ private:
     int shown_ = -1;
 };
 
+// How a stop signal is named to the user.
+const char* SignalName(int number) {
+    return number == SIGINT ? "Ctrl+C" : number == SIGTERM ? "SIGTERM" : number == SIGHUP ? "SIGHUP" : "a signal";
+}
+
 class ReplayFace : public SessionFace {
 public:
     ReplayFace(const CommandLine& line, ReplayClock& clock) : line_(line), clock_(clock) {}
 
-    const char* StatusLogMode() const override { return "wb"; }
-    bool CatchesStopSignals() const override { return false; }
+    // A replay may run beside a logger; the day files take turns through their own locks.
+    bool LocksOutputFolder() const override { return false; }
     const char* ClosingLine() const override { return "Day files (.plt track, .rte route) are in "; }
 
     int Run(Application& app, ConsoleObserver&) override {
         PrepareReplay(app);
         for (const std::string& file : line_.files) {
-            const std::string absolute = AbsoluteHostPath(file);
-            std::vector<wchar_t> path(absolute.size() + 1);
-            Utf8ToWide(absolute.c_str(), path.data(), static_cast<int>(path.size()));
-            if (!app.window.OpenNmeaFile(path.data())) continue;
-            Progress progress(file, HostApplication::Files().Size(app.poller.replayFile));
-            while (app.poller.Replaying()) {
-                clock_.NextTick();
-                app.window.Tick();
-                if (app.poller.Replaying()) progress.Show(app.poller.ReplayedBytes());
-            }
-            progress.Done();
+            uint64_t stoppedAt = 0;
+            if (ReplayFile(app, file, &stoppedAt)) continue;
+            // The teardown that follows flushes both writers.
+            const int number = PosixTickTimer::StopSignal();
+            fprintf(stderr,
+                    "kestrave: replay stopped by %s in %s after %llu bytes; the day files hold every point read "
+                    "before, and no later file was replayed.\n",
+                    SignalName(number), file.c_str(), static_cast<unsigned long long>(stoppedAt));
+            // As a shell reports a program that a signal ended.
+            return 128 + number;
         }
+        // The last flushes may fail too, and count.
         app.window.Teardown();
         const uint32_t fileErrors = app.track.FileErrors() + app.route.FileErrors() + app.window.FileErrors();
         return fileErrors > 0 ? 1 : 0;
     }
 
 private:
+    // Feeds one file, tick by tick; false, with the bytes fed so far, when a stop
+    // signal comes first.
+    bool ReplayFile(Application& app, const std::string& file, uint64_t* stoppedAt) {
+        if (PosixTickTimer::StopRequested()) return false;
+        const std::string absolute = AbsoluteHostPath(file);
+        std::vector<wchar_t> path(absolute.size() + 1);
+        Utf8ToWide(absolute.c_str(), path.data(), static_cast<int>(path.size()));
+        if (!app.window.OpenNmeaFile(path.data())) return true;
+        Progress progress(file, HostApplication::Files().Size(app.poller.replayFile));
+        while (app.poller.Replaying()) {
+            if (PosixTickTimer::StopRequested()) {
+                progress.Done();
+                *stoppedAt = app.poller.ReplayedBytes();
+                return false;
+            }
+            clock_.NextTick();
+            app.window.Tick();
+            if (app.poller.Replaying()) progress.Show(app.poller.ReplayedBytes());
+        }
+        progress.Done();
+        return true;
+    }
+
     const CommandLine& line_;
     ReplayClock& clock_;
 };

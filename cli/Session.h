@@ -1,5 +1,8 @@
 #pragma once
+#include <sys/types.h>
+
 #include <cstdio>
+#include <string>
 #include "cli/CommandLine.h"
 #include "cli/ConsoleObserver.h"
 #include "platform/Clock.h"
@@ -9,21 +12,25 @@
 class SessionFace {
 public:
     virtual ~SessionFace() = default;
-    // "wb" starts the --status-log file afresh, "ab" adds to it.
-    virtual const char* StatusLogMode() const { return "ab"; }
     // Status texts go to standard output too.
     virtual bool StatusToOutput() const { return false; }
-    // Ctrl+C, SIGTERM and SIGHUP end the run with the teardown.
-    virtual bool CatchesStopSignals() const { return true; }
+    // A face that logs holds its output folder's instance lock for the run.
+    virtual bool LocksOutputFolder() const { return true; }
+    // Says on standard error that another process (0: unknown) logs into the folder.
+    virtual void SayFolderHeld(const std::string& folder, pid_t holder) const;
     // Drives the ticks, from the first, once the window exists and its timer runs;
-    // console already hears the boxes. Returns the exit code: 2 when it could not start.
+    // console already hears the boxes. Ctrl+C, SIGTERM and SIGHUP are caught: the
+    // face stops at a tick boundary and the teardown follows. Returns the exit code:
+    // 2 when it could not start.
     virtual int Run(Application& app, ConsoleObserver& console) = 0;
     // Printed after the teardown, followed by the output folder.
     virtual const char* ClosingLine() const = 0;
 };
 
-// The one start-up and teardown of every command that runs the program: the status
-// log, the application on this host, the window created with its settings loaded
-// (the command line's pinned ones win), the face's ticks, the teardown, the closing
-// line. Returns the exit code.
+// The one start-up and teardown of every command that runs the program: the stop
+// signals, the status log (appended to), the application on this host, the window
+// created with its settings loaded (the command line's pinned ones win), the output
+// folder's instance lock, the face's ticks, the teardown, the closing line. Returns
+// the exit code: the face's, 1 when another process logs into the folder or when
+// standard output could not take everything printed.
 int RunSession(const CommandLine& line, Clock& clock, SessionFace& face);

@@ -7,7 +7,6 @@
 
 #include "cli/HostApplication.h"
 #include "cli/Session.h"
-#include "platform/posix/InstanceLock.h"
 #include "platform/posix/PosixClock.h"
 #include "terminal/TerminalProgram.h"
 
@@ -17,7 +16,22 @@ class TerminalFace : public SessionFace {
 public:
     const char* ClosingLine() const override { return "Kestrave stopped; the day files are in "; }
 
+    void SayFolderHeld(const std::string& folder, pid_t holder) const override {
+        if (holder > 0) {
+            fprintf(stderr, "Kestrave is already running (process %ld)\n", static_cast<long>(holder));
+        } else {
+            fprintf(stderr, "Kestrave is already running\n");
+        }
+        fprintf(stderr, "It logs into %s. Close it first, or start this one on another folder with --out DIR.\n",
+                folder.c_str());
+    }
+
+    // After the lock, so that a second start is told of the first wherever it runs.
     int Run(Application& app, ConsoleObserver& console) override {
+        if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
+            fprintf(stderr, "kestrave: the terminal program needs a terminal; use kestrave log to log without one.\n");
+            return 2;
+        }
         // Only the character type: numbers keep the "C" formatting the files depend on.
         setlocale(LC_CTYPE, "");
         TerminalProgram program(app, HostApplication::Files(), console.KeepsStatusLog() ? &console : nullptr);
@@ -28,27 +42,6 @@ public:
 }  // namespace
 
 int RunTerminal(const CommandLine& line) {
-    InstanceLock lock;
-    std::string lockPath = InstanceLock::DefaultPath();
-    switch (lock.Acquire(lockPath)) {
-        case InstanceLock::Result::Held:
-            if (lock.Holder() > 0) {
-                fprintf(stderr, "Kestrave is already running (process %ld)\n", static_cast<long>(lock.Holder()));
-            } else {
-                fprintf(stderr, "Kestrave is already running\n");
-            }
-            return 1;
-        case InstanceLock::Result::Failed:
-            fprintf(stderr, "kestrave: warning: %s; a second start would not be noticed.\n", lock.Error().c_str());
-            break;
-        case InstanceLock::Result::Acquired:
-            if (!lock.Error().empty()) fprintf(stderr, "kestrave: warning: %s\n", lock.Error().c_str());
-            break;
-    }
-    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
-        fprintf(stderr, "kestrave: the terminal program needs a terminal; use kestrave log to log without one.\n");
-        return 2;
-    }
     static PosixClock clock;
     TerminalFace face;
     return RunSession(line, clock, face);

@@ -2,5 +2,5 @@
 #include "cli/CommandLine.h"
 
 // `kestrave` without a command: the main window in a full-screen terminal, one
-// instance per user.
+// logger per output folder.
 int RunTerminal(const CommandLine& line);

@@ -1,3 +1,4 @@
+#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -8,6 +9,11 @@
 #include "cli/TerminalCommand.h"
 
 int main(int argc, char** argv) {
+    // A write to a closed pipe or past the file-size limit then fails with EPIPE or
+    // EFBIG and is reported like any other, instead of killing the program with the
+    // buffered lines unsaved.
+    signal(SIGPIPE, SIG_IGN);
+    signal(SIGXFSZ, SIG_IGN);
     CommandLine line;
     std::string error;
     if (!ParseCommandLine(argc, argv, line, error)) {

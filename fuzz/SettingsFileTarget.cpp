@@ -12,7 +12,7 @@
 
 namespace {
 
-const char* const kFileNames[] = {"settings.reg", "settings.reg.tmp", "settings.reg.bad"};
+const char* const kFileNames[] = {"settings.reg", "settings.reg.bad"};
 
 char configDir[64];
 

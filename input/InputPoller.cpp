@@ -25,10 +25,11 @@ void InputPoller::Feed(uint32_t count) {
     assembler_.Feed(chunk_, count);
 }
 
-void InputPoller::StartReplay(FileHandle file) {
+void InputPoller::StartReplay(FileHandle file, const wchar_t* path) {
     CloseReplay();
     replayFile = file;
     replayedBytes_ = 0;
+    files_.DisplayPath(path, replayPath_, kDisplayPathChars);
 }
 
 void InputPoller::CloseReplay() {
@@ -43,7 +44,11 @@ void InputPoller::PollReplayFile() {
     uint32_t start = clock_.TickMs();
     for (int chunks = 0; chunks < kMaxChunksPerTick; ++chunks) {
         uint32_t count = 0;
-        if (!files_.Read(replayFile, chunk_, kChunkBytes, &count) || count == 0) {
+        if (!files_.Read(replayFile, chunk_, kChunkBytes, &count)) {
+            StopOnReadError();
+            return;
+        }
+        if (count == 0) {
             EndReplay();
             return;
         }
@@ -53,13 +58,32 @@ void InputPoller::PollReplayFile() {
     }
 }
 
-// A read error ends the replay exactly like the end of the file.
 void InputPoller::EndReplay() {
+    FinishReplay();
+    boxes_.AppendText(kLogBox, L"File processed\r\n");
+}
+
+// Keeps what was read and says why the rest is missing, in place of "File processed",
+// so that a cut-off file is never taken for a whole one.
+void InputPoller::StopOnReadError() {
+    const uint32_t error = files_.LastError();
+    ++readErrors_;
+    FinishReplay();
+    wchar_t reason[128];
+    files_.DescribeError(error, reason, sizeof reason / sizeof reason[0]);
+    wchar_t message[kDisplayPathChars + 256];
+    swprintf(message, sizeof message / sizeof message[0],
+             L"Cannot read %ls after %llu bytes: %ls. The rest of it was not replayed; check the disk it is on.\r\n",
+             replayPath_, static_cast<unsigned long long>(replayedBytes_), reason);
+    boxes_.AppendText(kLogBox, message);
+}
+
+// The lines of the file go to disk as soon as it ends, however it ends.
+void InputPoller::FinishReplay() {
     files_.Close(replayFile);
     track_.Flush();
     route_.Flush();
     replayFile = kInvalidFile;
-    boxes_.AppendText(kLogBox, L"File processed\r\n");
 }
 
 // Opens the port when it is closed (again on every tick while that fails), then

@@ -23,10 +23,13 @@ public:
     void Poll();
 
     // Takes over an open file for replay; a file still being replayed is closed first.
-    void StartReplay(FileHandle file);
+    // path names it in a read error's message.
+    void StartReplay(FileHandle file, const wchar_t* path);
     bool Replaying() const { return replayFile != kInvalidFile; }
     // Bytes of the replay file fed so far.
     uint64_t ReplayedBytes() const { return replayedBytes_; }
+    // How many replays a read error cut short.
+    uint32_t ReadErrors() const { return readErrors_; }
     // Closes the replay file, if any, without flushing (the exit does its own flushes).
     void CloseReplay();
 
@@ -35,6 +38,8 @@ public:
 private:
     void PollReplayFile();
     void EndReplay();
+    void StopOnReadError();
+    void FinishReplay();
     void PollSerialPort();
     void Feed(uint32_t count);
 
@@ -46,5 +51,7 @@ private:
     RouteWriter& route_;
     TextBoxes& boxes_;
     uint64_t replayedBytes_ = 0;
+    uint32_t readErrors_ = 0;
+    wchar_t replayPath_[kDisplayPathChars] = {};
     uint8_t chunk_[kChunkBytes] = {};
 };

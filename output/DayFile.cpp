@@ -15,6 +15,38 @@ int32_t MinuteKey(const GpsFix& fix) {
 // A local date (two-digit year).
 int32_t DateKey(const GpsFix& local) { return (local.year * 12 + local.month) * 31 + local.day; }
 
+// Wide characters of an error code in words.
+constexpr int kReasonChars = 128;
+
+constexpr wchar_t kWriteAdvice[] =
+    L"Check that the disk has room and the file may grow, or choose another output folder.";
+constexpr wchar_t kDiskAdvice[] = L"Check the disk, or choose another output folder.";
+constexpr wchar_t kContinueAdvice[] = L"The day's route is numbered afresh from 1; check the disk.";
+
+// By DayFile::Step: the numbered message (number, error code), then the line in words
+// as "<what><path>: <reason>. <advice>".
+struct StepText {
+    const wchar_t* message;
+    const wchar_t* what;
+    const wchar_t* advice;
+};
+const StepText kStepTexts[] = {
+    {L"(%u) CreateDirectory Error: %u \r\n", L"Cannot create the folder ",
+     L"Check that the folder above it exists and is writable, or choose another output folder."},
+    {L"(%u) File Open Error: %u \r\n", L"Cannot open ",
+     L"Check that it is a plain file you may write, in a folder you may write, or choose another output folder."},
+    {L"(%u) File Header Write Error: %u \r\n", L"Cannot write to ", kWriteAdvice},
+    {L"(%u) Set File Pointer Error: %u \r\n", L"Cannot find the end of ", kDiskAdvice},
+    {L"(%u) Read File Error: %u \r\n", L"Cannot read the end of ", kDiskAdvice},
+    {L"(%u) File Write Error: %u \r\n", L"Cannot write to ", kWriteAdvice},
+    {L"(%u) File Write Error: %u \r\n", L"Cannot save to the disk ", kDiskAdvice},
+    {L"(%u) File Write Error: %u \r\n", L"Cannot finish writing ", kDiskAdvice},
+    {L"(%u) Set File Pointer Error: %u \r\n", L"Cannot read the end of ", kContinueAdvice},
+    {L"(%u) Read File Error: %u \r\n", L"Cannot read the end of ", kContinueAdvice},
+};
+
+const StepText& TextOf(DayFile::Step step) { return kStepTexts[static_cast<int>(step)]; }
+
 }  // namespace
 
 DayFile::DayFile(FileSystem& files, Clock& clock, LocalTimeZone& zone, TextBoxes& boxes,
@@ -46,7 +78,9 @@ int DayFile::BeginLine(const GpsFix& fix, bool* dayStarted) {
         const int32_t date = DateKey(local);
         if (date != dateKey_) {
             // The old day's lines go to the old day's file: the file date changes only after.
-            if (dateKey_ >= 0) result |= Flush();
+            // The old day is complete, so its file goes to the disk now.
+            if (dateKey_ >= 0) result |= FlushLines(true);
+            unsynced_ = false;
             Reset();
             dateKey_ = date;
             fileDay_ = local.day;
@@ -81,8 +115,13 @@ int DayFile::FlushIfDue() {
     return 0;
 }
 
-int DayFile::Flush() {
-    const int result = fillLength_ == 0 ? 0 : AppendToFile();
+int DayFile::Flush() { return FlushLines(false); }
+
+int DayFile::FlushToDisk() { return FlushLines(true); }
+
+int DayFile::FlushLines(bool toDisk) {
+    const bool due = fillLength_ > 0 || (toDisk && unsynced_);
+    const int result = due ? AppendToFile(toDisk) : 0;
     if (result == 0) {
         Reset();
         lastFlushTick_ = clock_.TickMs();
@@ -102,6 +141,8 @@ bool DayFile::SetFolder(const wchar_t* newFolder) {
         Report(L"(%u) Folder Name Too Long \r\n");
         return false;
     }
+    // Lines already flushed stay where they are; only the next ones go to the new folder.
+    if (wcscmp(folder_, newFolder) != 0) unsynced_ = false;
     wmemcpy(folder_, newFolder, length + 1);
     return true;
 }
@@ -115,11 +156,14 @@ const wchar_t* DayFile::BuildPath() {
     return filePath_;
 }
 
-void DayFile::ReportFailure(const wchar_t* format, FileHandle file) {
-    lastError_ = files_.LastError();
+void DayFile::ReportFailure(Step step, FileHandle file) { ReportError(step, files_.LastError(), file); }
+
+void DayFile::ReportError(Step step, uint32_t error, FileHandle file) {
+    lastError_ = error;
     ++fileErrors_;
     if (file != kInvalidFile) files_.Close(file);
-    Report(format);
+    Report(TextOf(step).message);
+    Explain(step);
 }
 
 void DayFile::Report(const wchar_t* format) {
@@ -128,27 +172,81 @@ void DayFile::Report(const wchar_t* format) {
     boxes_.AppendText(kLogBox, messageText_);
 }
 
-int DayFile::AppendToFile() {
-    if (!files_.FolderExists(folder_) && !files_.CreateFolder(folder_)) {
-        return Fail(kFlushCreateFolderFailed, L"(%u) CreateDirectory Error: %u \r\n", kInvalidFile);
+// A failure repeated on every flush would bury the log in the same sentence: the
+// numbered message comes each time, the words only when the cause is new.
+void DayFile::Explain(Step step) {
+    const wchar_t* path = step == Step::CreateFolder ? folder_ : filePath_;
+    if (explained_ && explainedStep_ == step && explainedError_ == lastError_ && wcscmp(explainedPath_, path) == 0) {
+        return;
     }
-    const FileHandle file = files_.OpenAlways(BuildPath());
-    if (file == kInvalidFile) return Fail(kFlushOpenFailed, L"(%u) File Open Error: %u \r\n", kInvalidFile);
+    explained_ = true;
+    explainedStep_ = step;
+    explainedError_ = lastError_;
+    wmemcpy(explainedPath_, path, wcslen(path) + 1);
 
+    const StepText& text = TextOf(step);
+    size_t used = wcslen(text.what);
+    wmemcpy(explanation_, text.what, used);
+    // The path takes at most kDisplayPathChars, so the sentences behind it always fit.
+    files_.DisplayPath(path, explanation_ + used, kDisplayPathChars);
+    used += wcslen(explanation_ + used);
+    wchar_t reason[kReasonChars];
+    files_.DescribeError(lastError_, reason, kReasonChars);
+    swprintf(explanation_ + used, kExplanationChars - used, L": %ls. %ls\r\n", reason, text.advice);
+    boxes_.AppendText(kLogBox, explanation_);
+}
+
+int DayFile::AppendToFile(bool toDisk) {
+    // Another recorder on the same folder may have made it in between.
+    if (!files_.FolderExists(folder_) && !files_.CreateFolder(folder_) && !files_.FolderExists(folder_)) {
+        return Fail(kFlushCreateFolderFailed, Step::CreateFolder);
+    }
+    const FileHandle file = files_.OpenDayFile(BuildPath(), DayFileAccess::Append);
+    if (file == kInvalidFile) return Fail(kFlushOpenFailed, Step::Open);
+
+    // The file is locked until Close, so its end is this flush's alone; a failed step
+    // takes it back to the size it had, so that it only ever grows by whole lines.
+    uint64_t before = kInvalidSize;
+    if (fillLength_ > 0) {
+        const int result = AppendLines(file, &before);
+        if (result != 0) return result;
+    }
+    if (toDisk && !files_.Sync(file)) return Undo(kFlushWriteFailed, Step::Sync, file, before);
+    if (!files_.Close(file)) return Fail(kFlushWriteFailed, Step::Close);
+    unsynced_ = !toDisk;
+    explained_ = false;
+    return 0;
+}
+
+// Sets *before to the size the file had, once it is known.
+int DayFile::AppendLines(FileHandle file, uint64_t* before) {
     // A size that cannot be told counts as a file that has its header.
-    if (files_.Size(file) == 0) {
+    *before = files_.Size(file);
+    if (*before == 0) {
         kind_.header(headerText_, sizeof headerText_, fileDay_, fileMonth_, fileYear_);
         if (!WriteAll(file, headerText_, static_cast<uint32_t>(strlen(headerText_)))) {
-            return Fail(kFlushHeaderFailed, L"(%u) File Header Write Error: %u \r\n", file);
+            return Undo(kFlushHeaderFailed, Step::Header, file, 0);
         }
     }
-    if (files_.SeekFromEnd(file, 0) == kInvalidSize) {
-        return Fail(kFlushSeekFailed, L"(%u) Set File Pointer Error: %u \r\n", file);
+    // A file that had bytes is looked at from its last byte: its last line may have been
+    // cut (a crash, a cut copy) and must be ended before a line goes behind it. Reading
+    // that byte leaves the position at the end.
+    const uint64_t position = files_.SeekFromEnd(file, *before == 0 ? 0 : -1);
+    if (position == kInvalidSize) return Undo(kFlushSeekFailed, Step::Seek, file, *before);
+    const char* lineEnd = "";
+    if (*before != 0) {
+        *before = position + 1;
+        char last = 0;
+        uint32_t count = 0;
+        if (!files_.Read(file, &last, 1, &count) || count != 1) {
+            return Undo(kFlushReadFailed, Step::ReadEnd, file, *before);
+        }
+        lineEnd = last == '\n' ? "" : last == '\r' ? "\n" : "\r\n";
     }
-    if (!WriteAll(file, buffer_, static_cast<uint32_t>(fillLength_))) {
-        return Fail(kFlushWriteFailed, L"(%u) File Write Error: %u \r\n", file);
+    if ((lineEnd[0] != '\0' && !WriteAll(file, lineEnd, static_cast<uint32_t>(strlen(lineEnd)))) ||
+        !WriteAll(file, buffer_, static_cast<uint32_t>(fillLength_))) {
+        return Undo(kFlushWriteFailed, Step::Write, file, *before);
     }
-    files_.Close(file);
     return 0;
 }
 
@@ -157,7 +255,15 @@ bool DayFile::WriteAll(FileHandle file, const char* data, uint32_t length) {
     return files_.Write(file, data, length, &written) && written == length;
 }
 
-int DayFile::Fail(int code, const wchar_t* format, FileHandle file) {
-    ReportFailure(format, file);
+int DayFile::Undo(int code, Step step, FileHandle file, uint64_t size) {
+    const uint32_t error = files_.LastError();
+    // Should the cut fail too, the next flush still ends the cut line before its own.
+    if (size != kInvalidSize) files_.Truncate(file, size);
+    ReportError(step, error, file);
+    return code;
+}
+
+int DayFile::Fail(int code, Step step) {
+    ReportFailure(step, kInvalidFile);
     return code;
 }

@@ -15,6 +15,9 @@ constexpr int kFolderChars = 265;
 constexpr int kFilePathChars = 285;
 // Wide characters of one log message, terminator included.
 constexpr int kMessageChars = 64;
+// Wide characters of the line in words behind a numbered message: a host path and
+// the sentences around it.
+constexpr int kExplanationChars = kDisplayPathChars + 384;
 
 // Result codes of a flush.
 constexpr int kFlushCreateFolderFailed = 2;
@@ -22,13 +25,17 @@ constexpr int kFlushOpenFailed = 3;
 constexpr int kFlushHeaderFailed = 4;
 constexpr int kFlushSeekFailed = 5;
 constexpr int kFlushWriteFailed = 6;
+constexpr int kFlushReadFailed = 7;
 
 // What the track and route writers share: pending lines of one local day in a buffer
 // the writer owns, the file of that day in the output folder, the flush that appends
-// the lines to it, and the numbered messages about failures. The writer adds the
-// line format and the header.
+// the lines to it, and the numbered messages about failures, each followed by a line
+// in words. The writer adds the line format and the header.
 class DayFile {
 public:
+    // The file operations whose failure is reported, each with its numbered message.
+    enum class Step { CreateFolder, Open, Header, Seek, ReadEnd, Write, Sync, Close, ContinueSeek, ContinueRead };
+
     // Formats the file's header for its local date (two-digit year) into out.
     using HeaderFormat = void (*)(char* out, size_t room, int fileDay, int fileMonth, int fileYear);
 
@@ -43,9 +50,9 @@ public:
             MessageCounter& messages, char* buffer, int32_t bufferBytes, const Kind& kind);
 
     // Before a line: flushes a full buffer, then follows the fix's UTC minute and local
-    // day, flushing the old day's lines into the old day's file on a change. Returns the
-    // ORed flush results; *dayStarted (when asked for) tells whether the fix opened a
-    // new day, in which case the buffer is empty.
+    // day, flushing the old day's lines into the old day's file on a change and saving
+    // that file to the disk. Returns the ORed flush results; *dayStarted (when asked
+    // for) tells whether the fix opened a new day, in which case the buffer is empty.
     int BeginLine(const GpsFix& fix, bool* dayStarted = nullptr);
     // The OleDate stamp of the fix, which BeginLine has seen.
     double Stamp(const GpsFix& fix) const;
@@ -57,16 +64,20 @@ public:
     // After a line: the flush that falls due when the last write is too long ago.
     int FlushIfDue();
 
+    // Appends the pending lines to the day's file. A failed flush leaves the file as it
+    // was and keeps the lines.
     int Flush();
+    // Flush, then returns once the day's file, with this run's earlier lines, is on the disk.
+    int FlushToDisk();
     void Reset();
     bool SetFolder(const wchar_t* folder);
     void GetFolder(wchar_t* out) const;
 
     // Builds filePath of the current day and returns it.
     const wchar_t* BuildPath();
-    // Takes lastError right after a failed call, closes the file when one is open, and
-    // reports the message with it.
-    void ReportFailure(const wchar_t* format, FileHandle file);
+    // Takes lastError right after a failed call of the step, closes the file when one
+    // is open, and reports the step's message with it.
+    void ReportFailure(Step step, FileHandle file);
     // A numbered message in the log box; a second "%u" in format shows lastError.
     void Report(const wchar_t* format);
 
@@ -77,9 +88,16 @@ public:
     int FileDay() const { return fileDay_; }
 
 private:
-    int AppendToFile();
+    int FlushLines(bool toDisk);
+    int AppendToFile(bool toDisk);
+    int AppendLines(FileHandle file, uint64_t* before);
     bool WriteAll(FileHandle file, const char* data, uint32_t length);
-    int Fail(int code, const wchar_t* format, FileHandle file);
+    // Cuts the file back to size (unless kInvalidSize) and reports the failed step.
+    int Undo(int code, Step step, FileHandle file, uint64_t size);
+    int Fail(int code, Step step);
+    void ReportError(Step step, uint32_t error, FileHandle file);
+    // The line in words: once for a cause, until a flush succeeds or the cause changes.
+    void Explain(Step step);
 
     FileSystem& files_;
     Clock& clock_;
@@ -103,6 +121,14 @@ private:
     wchar_t messageText_[kMessageChars] = {};
     uint32_t lastError_ = 0;
     uint32_t fileErrors_ = 0;
+    // Lines went to the day's file since it was last saved to the disk.
+    bool unsynced_ = false;
+    // The cause that the last line in words was about.
+    bool explained_ = false;
+    Step explainedStep_ = Step::Open;
+    uint32_t explainedError_ = 0;
+    wchar_t explainedPath_[kFilePathChars] = {};
+    wchar_t explanation_[kExplanationChars] = {};
     // The header gets a buffer of its own: pending lines may already reach into the
     // scratch room behind the writer's buffer, where formatting it would clobber them.
     char headerText_[160] = {};

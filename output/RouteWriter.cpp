@@ -63,6 +63,8 @@ int RouteWriter::AddWaypoint(const GpsFix& fix) {
 
 int RouteWriter::Flush() { return day_.Flush(); }
 
+int RouteWriter::FlushToDisk() { return day_.FlushToDisk(); }
+
 void RouteWriter::Reset() { day_.Reset(); }
 
 bool RouteWriter::SetFolder(const wchar_t* folder) { return day_.SetFolder(folder); }
@@ -98,23 +100,25 @@ void RouteWriter::FreshPrefix(const GpsFix& fix) {
 // buffer as text. False when there is nothing to read; a failed move or read is logged.
 bool RouteWriter::ReadFileTail() {
     FileSystem& files = day_.Files();
-    const FileHandle file = files.OpenExisting(day_.BuildPath());
-    if (file == kInvalidFile) return false;  // usually no file yet: the day starts afresh
+    // Usually there is no file yet and the day starts afresh; one that is not a plain
+    // file of ours (a link, a pipe) is not read, and the flush tells why.
+    const FileHandle file = files.OpenDayFile(day_.BuildPath(), DayFileAccess::Read);
+    if (file == kInvalidFile) return false;
 
-    const uint32_t size = files.Size(file);
+    const uint64_t size = files.Size(file);
     if (size < kShortestRoute || size == kInvalidSize) {
         files.Close(file);
         return false;
     }
-    const int32_t offset = size >= kTailBytes + 2 ? -static_cast<int32_t>(kTailBytes)
-                                                   : 2 - static_cast<int32_t>(size);
+    const int64_t offset = size >= kTailBytes + 2 ? -static_cast<int64_t>(kTailBytes)
+                                                   : 2 - static_cast<int64_t>(size);
     if (files.SeekFromEnd(file, offset) == kInvalidSize) {
-        day_.ReportFailure(L"(%u) Set File Pointer Error: %u \r\n", file);
+        day_.ReportFailure(DayFile::Step::ContinueSeek, file);
         return false;
     }
     uint32_t count = 0;
     if (!files.Read(file, buffer_, kTailBytes, &count) || count == 0) {
-        day_.ReportFailure(L"(%u) Read File Error: %u \r\n", file);
+        day_.ReportFailure(DayFile::Step::ContinueRead, file);
         return false;
     }
     files.Close(file);

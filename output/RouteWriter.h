@@ -17,6 +17,8 @@ public:
 
     int AddWaypoint(const GpsFix& fix);
     int Flush();
+    // Flush, then returns once the day's file is on the disk: the last flush before exit.
+    int FlushToDisk();
     void Reset();
     bool SetFolder(const wchar_t* folder);
     // For the fix that opens a new local day, while no lines are pending.

@@ -53,6 +53,8 @@ int TrackWriter::AddPoint(const GpsFix& fix) {
 
 int TrackWriter::Flush() { return day_.Flush(); }
 
+int TrackWriter::FlushToDisk() { return day_.FlushToDisk(); }
+
 void TrackWriter::Reset() { day_.Reset(); }
 
 bool TrackWriter::SetFolder(const wchar_t* folder) { return day_.SetFolder(folder); }

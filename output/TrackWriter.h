@@ -15,6 +15,8 @@ public:
 
     int AddPoint(const GpsFix& fix);
     int Flush();
+    // Flush, then returns once the day's file is on the disk: the last flush before exit.
+    int FlushToDisk();
     void Reset();
     // False (with a numbered message in the log box) when the folder does not fit.
     bool SetFolder(const wchar_t* folder);

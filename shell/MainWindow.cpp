@@ -34,9 +34,18 @@ void MainWindow::Tick() {
     if (startupState_ == TimerStarted) {
         // Running first, so that ticks arriving while the folder dialog is open are regular ones.
         startupState_ = Running;
-        if (settings_.LoadOutputDir() != Settings::kOutputDirLoaded && frontEnd_ != nullptr) {
-            frontEnd_->ShowFolderDialog();
+        const int loaded = settings_.LoadOutputDir();
+        if (loaded == Settings::kOutputDirUnsafe) {
+            // Else the files would go to the writers' folder without a word of why.
+            wchar_t folder[kFolderChars];
+            track_.GetFolder(folder);
+            wchar_t message[Settings::kLoadChars + kFolderChars + 256];
+            swprintf(message, sizeof message / sizeof message[0],
+                     L"The stored output folder %ls; using %ls. Choose another with Tools > Select Output folder.\r\n",
+                     settings_.OutputDirProblem(), folder);
+            boxes_.AppendText(kLogBox, message);
         }
+        if (loaded != Settings::kOutputDirLoaded && frontEnd_ != nullptr) frontEnd_->ShowFolderDialog();
         return;
     }
     if (tickCount_ % kIdleResetEveryTicks == 0) keepAwake_.ResetIdleTimer();
@@ -67,7 +76,7 @@ bool MainWindow::OpenNmeaFile(const wchar_t* path) {
     }
     // The lines of earlier input go to disk before the first byte of the file is read.
     flags_.flushRequested = true;
-    poller_.StartReplay(file);
+    poller_.StartReplay(file, path);
     return true;
 }
 
@@ -135,8 +144,8 @@ void MainWindow::Teardown() {
     if (closing_) return;
     closing_ = true;
     flags_.flushRequested = false;
-    track_.Flush();
-    route_.Flush();
+    track_.FlushToDisk();
+    route_.FlushToDisk();
     port_.Close();
     poller_.CloseReplay();
 }

@@ -57,8 +57,8 @@ public:
     StartupState State() const { return startupState_; }
     bool Closing() const { return closing_; }
     uint32_t TickCount() const { return tickCount_; }
-    // How many replay files could not be opened.
-    uint32_t FileErrors() const { return fileErrors_; }
+    // How many replay files could not be opened or read to their end.
+    uint32_t FileErrors() const { return fileErrors_ + poller_.ReadErrors(); }
 
 private:
     void ReadNmeaFile();

@@ -1,6 +1,7 @@
 #include "shell/Settings.h"
 
 #include <cstring>
+#include <cwchar>
 
 #include "platform/Utf16.h"
 
@@ -12,10 +13,23 @@ const wchar_t kPortNumber[] = L"PortNumber";
 const wchar_t kPortSpeed[] = L"PortSpeed";
 const wchar_t kGpsOnly[] = L"GpsOnly";
 
-// UTF-16 characters of a loaded folder, terminator included.
-constexpr uint32_t kLoadChars = 260;
 // Bytes of a saved folder: any folder the writers accept, every character a surrogate pair.
 constexpr uint32_t kSaveBytes = kFolderChars * 4;
+
+// Why a folder that begins with '\' would not be the folder it names on the host, or
+// nullptr. There "." and ".." step elsewhere and "/" separates folders too; an empty
+// name, as in "\\", is skipped there and does no harm.
+const wchar_t* UnsafeReason(const wchar_t* folder) {
+    if (wcschr(folder, L'/') != nullptr) return L"it holds a \"/\", and folders are separated by \"\\\"";
+    for (const wchar_t* name = folder + 1;; ) {
+        const size_t length = wcscspn(name, L"\\");
+        if ((length == 1 || length == 2) && wcsncmp(name, L"..", length) == 0) {
+            return L"a folder in it is named \".\" or \"..\", which can lead out of the device root";
+        }
+        if (name[length] == L'\0') return nullptr;
+        name += length + 1;
+    }
+}
 
 }  // namespace
 
@@ -95,11 +109,21 @@ int Settings::LoadOutputDir() {
     uint32_t size = sizeof data;
     QueryResult result = store_.QueryValue(key, kOutputDir, &type, data, &size);
     store_.CloseKey(key);
+    if (result == QueryResult::MoreData && type == kRegSz) {
+        swprintf(outputDirProblem_, sizeof outputDirProblem_ / sizeof outputDirProblem_[0],
+                 L"is not usable: it is longer than %u characters", kLoadChars - 1);
+        return kOutputDirUnsafe;
+    }
     if (result != QueryResult::Success || type != kRegSz) return kOutputDirUnreadable;
     // Text without a terminator is cut at the buffer's last character.
     wchar_t folder[kLoadChars];
     Utf16LeToWide(data, size < sizeof data - 2 ? size : sizeof data - 2, folder, kLoadChars);
     if (folder[0] != L'\\') return kOutputDirNotRooted;
+    if (const wchar_t* reason = UnsafeReason(folder)) {
+        swprintf(outputDirProblem_, sizeof outputDirProblem_ / sizeof outputDirProblem_[0],
+                 L"%ls is not usable: %ls", folder, reason);
+        return kOutputDirUnsafe;
+    }
     track_.SetFolder(folder);
     route_.SetFolder(folder);
     return kOutputDirLoaded;

@@ -13,11 +13,15 @@
 // owner's value as it was, a failed save leaves the registry as it was.
 class Settings {
 public:
-    // Results of LoadOutputDir; the caller tells only 0 from the rest.
+    // Results of LoadOutputDir.
     static constexpr int kOutputDirLoaded = 0;
     static constexpr int kNoKey = 1;
-    static constexpr int kOutputDirUnreadable = 2;  // missing, too long, or not REG_SZ
+    static constexpr int kOutputDirUnreadable = 2;  // missing or not REG_SZ
     static constexpr int kOutputDirNotRooted = 3;   // does not begin with '\'
+    // Could lead elsewhere than the folder it names, or is too long: OutputDirProblem says why.
+    static constexpr int kOutputDirUnsafe = 4;
+    // Characters of the folder as loaded, terminator included; longer ones are unsafe.
+    static constexpr uint32_t kLoadChars = 260;
 
     Settings(SettingsStore& store, int32_t& portNumber, int32_t& portSpeed, TrackWriter& track,
              RouteWriter& route, SentenceAssembler& assembler);
@@ -37,6 +41,9 @@ public:
     void SavePort();
     // On success both writers receive the folder; a pinned folder counts as loaded.
     int LoadOutputDir();
+    // After kOutputDirUnsafe: the stored folder and what is wrong with it, in words,
+    // as in: \..\etc is not usable: ...
+    const wchar_t* OutputDirProblem() const { return outputDirProblem_; }
     // folder: NUL-terminated; stored as REG_SZ of (characters + 1) * 2 bytes.
     void SaveOutputDir(const wchar_t* folder);
 
@@ -52,4 +59,5 @@ private:
     bool outputDirPinned_ = false;
     bool speedPinned_ = false;
     bool talkersPinned_ = false;
+    wchar_t outputDirProblem_[kLoadChars + 128] = {};
 };

@@ -5,6 +5,7 @@
 
 #include "input/InputPoller.h"
 #include "output/MessageCounter.h"
+#include "tests/support/ExampleFix.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeFileSystem.h"
 #include "tests/support/FakeSerialDevice.h"
@@ -41,7 +42,7 @@ struct PollerRig {
 
     void Replay(const std::string& bytes) {
         files.AddFile(L"\\r.nmea", bytes);
-        poller.StartReplay(files.OpenExisting(L"\\r.nmea"));
+        poller.StartReplay(files.OpenExisting(L"\\r.nmea"), L"\\r.nmea");
     }
     int ReadsUntilDone(int maxTicks) {
         int ticks = 0;
@@ -90,15 +91,45 @@ TEST(InputPoller, AtMostAThousandChunksPerTickAndExactMultiplesEndOnTheEmptyRead
     EXPECT_EQ(rig.boxes.log, L"File processed\r\n");
 }
 
-TEST(InputPoller, ReadErrorEndsTheReplayLikeTheEnd) {
+}  // namespace
+
+namespace {
+
+// A read error is not the end of the file: what came before it is kept, and the log
+// says which file stopped short and why, where "File processed" would have been.
+TEST(InputPollerReadError, KeepsTheSentencesBeforeItAndNamesTheFileAndTheReason) {
     PollerRig rig;
     rig.Replay("$GPGGA,1*00\r\n$GPGGA,2*00\r\n");
+    rig.track.AddPoint(ExampleFix());
     rig.files.readLimit = 14;
     rig.files.FailNext(FakeFileSystem::Op::Read, 5, 1);
     rig.poller.Poll();
     EXPECT_FALSE(rig.poller.Replaying());
+    EXPECT_EQ(rig.files.OpenCount(), 0) << "the file is closed";
     EXPECT_EQ(rig.sink.sentences, std::vector<std::string>{"$GPGGA,1*00"});
-    EXPECT_EQ(rig.boxes.log, L"File processed\r\n");
+    EXPECT_TRUE(rig.files.HasFile(L"\\Kestrave\\2009-03-25.plt")) << "the lines so far are flushed";
+    EXPECT_EQ(rig.boxes.log.find(L"File processed"), std::wstring::npos) << rig.boxes.log;
+    ASSERT_EQ(rig.boxes.appends.size(), 1u) << "one line, once";
+    const std::wstring& line = rig.boxes.appends[0].text;
+    EXPECT_NE(line.find(L"host:\\r.nmea"), std::wstring::npos) << "the file as the user knows it: " << line;
+    EXPECT_NE(line.find(L"error 5"), std::wstring::npos) << "the read's own reason: " << line;
+    EXPECT_NE(line.find(L" 14 bytes"), std::wstring::npos) << "how far it got: " << line;
+    EXPECT_EQ(rig.poller.ReadErrors(), 1u);
+}
+
+TEST(InputPollerReadError, TheReasonIsTheReadsEvenWhenTheFlushAfterItFails) {
+    PollerRig rig;
+    rig.Replay("$GPGGA,1*00\r\n");
+    rig.files.FailNext(FakeFileSystem::Op::Read, 23);
+    rig.files.FailNext(FakeFileSystem::Op::Open, 32);
+    rig.track.AddPoint(ExampleFix());
+    rig.poller.Poll();
+    EXPECT_FALSE(rig.poller.Replaying());
+    const size_t start = rig.boxes.log.find(L"host:\\r.nmea");
+    ASSERT_NE(start, std::wstring::npos) << rig.boxes.log;
+    const std::wstring line = rig.boxes.log.substr(start, rig.boxes.log.find(L"\r\n", start) - start);
+    EXPECT_NE(line.find(L"error 23"), std::wstring::npos) << line;
+    EXPECT_EQ(line.find(L"error 32"), std::wstring::npos) << line;
 }
 
 }  // namespace

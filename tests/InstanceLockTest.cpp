@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <string>
 
 #include "platform/posix/InstanceLock.h"
+#include "tests/support/RuntimeFolder.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -52,32 +54,41 @@ TEST(InstanceLockTest, ALinkInPlaceOfTheFileIsRefused) {
     EXPECT_EQ(folder.Read("target"), "keep");
 }
 
-TEST(InstanceLockTest, TheFileLivesInTheRuntimeFolderWhenThereIsAnAbsoluteOne) {
-    const char* saved = getenv("XDG_RUNTIME_DIR");
-    std::string old = saved != nullptr ? saved : "";
-    std::string fallback = "/tmp/kestrave-" + std::to_string(getuid()) + ".lock";
+TEST(InstanceLockPath, TheFileLivesInTheRuntimeFolderWhenThereIsAnAbsoluteOne) {
+    const std::string fallback = "/tmp/kestrave-" + std::to_string(getuid()) + "-";
     const struct {
         const char* runtime;  // nullptr: unset
-        std::string expected;
+        std::string head;
     } cases[] = {
-        {"/run/user/1000", "/run/user/1000/kestrave.lock"},
+        {"/run/user/1000", "/run/user/1000/kestrave-"},
         {"relative/run", fallback},
         {"", fallback},
         {nullptr, fallback},
     };
     for (const auto& c : cases) {
-        if (c.runtime != nullptr) {
-            setenv("XDG_RUNTIME_DIR", c.runtime, 1);
-        } else {
-            unsetenv("XDG_RUNTIME_DIR");
-        }
-        EXPECT_EQ(InstanceLock::DefaultPath(), c.expected) << (c.runtime != nullptr ? c.runtime : "(unset)");
+        RuntimeFolder runtime(c.runtime);
+        const std::string path = InstanceLock::PathFor("/home/me/Kestrave");
+        EXPECT_EQ(path.rfind(c.head, 0), 0u) << path;
+        EXPECT_EQ(path.size(), c.head.size() + 16 + 5) << "a name of fixed size, whatever the folder: " << path;
     }
-    if (saved != nullptr) {
-        setenv("XDG_RUNTIME_DIR", old.c_str(), 1);
-    } else {
-        unsetenv("XDG_RUNTIME_DIR");
+}
+
+// Two loggers must meet on one lock file however each names the folder, and only then.
+TEST(InstanceLockPath, EveryNameOfAFolderFindsOneFileAndOtherFoldersOthers) {
+    TempFolder temp;
+    RuntimeFolder runtime(temp.path.c_str());
+    ASSERT_EQ(system(("mkdir -p '" + temp.path + "/real/Kestrave' '" + temp.path + "/other'").c_str()), 0);
+    ASSERT_EQ(symlink("real", (temp.path + "/link").c_str()), 0);
+    const std::string lock = InstanceLock::PathFor(temp.path + "/real/Kestrave");
+    for (const char* name : {"/link/Kestrave", "/real/Kestrave/", "/other/../real/./Kestrave"}) {
+        EXPECT_EQ(InstanceLock::PathFor(temp.path + name), lock) << name;
     }
+    EXPECT_NE(InstanceLock::PathFor(temp.path + "/other"), lock);
+    // A folder the first flush will create is named by its parent's real path.
+    const std::string unborn = InstanceLock::PathFor(temp.path + "/link/Trips");
+    EXPECT_NE(unborn, lock);
+    ASSERT_EQ(mkdir((temp.path + "/real/Trips").c_str(), 0755), 0);
+    EXPECT_EQ(InstanceLock::PathFor(temp.path + "/real/Trips"), unborn);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/RuntimeFolder.h"
 #include "tests/support/TempFolder.h"
 #include "simulator/PtyReceiver.h"
 
@@ -89,6 +90,7 @@ protected:
     }
 
     TempFolder tmp;
+    RuntimeFolder runtime{tmp.path.c_str()};
 };
 
 TEST_F(LiveLogEndToEnd, DayFilesEqualAReplayOfTheBytesTheLoggerGot) {

@@ -5,12 +5,14 @@
 
 #include <cerrno>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/posix/ConfigDir.h"
 #include "platform/posix/RegistryFile.h"
+#include "support/FolderNames.h"
 #include "support/RegistryBytes.h"
 #include "support/TempFolder.h"
 
@@ -140,7 +142,8 @@ TEST_F(RegistryFileTest, WritesTheFileAsRegeditDoesIntoAFolderItCreates) {
                   "\"Exp\"=hex(2):25,00,41,00,00,00\n"
                   "\"Lines\"=hex(1):61,00,0a,00,62,00,00,00\n"
                   "@=hex(1):78,00\n");
-    EXPECT_FALSE(folder.Exists("config/kestrave/settings.reg.tmp"));
+    EXPECT_EQ(FolderNames(folder.path + "/config/kestrave"), std::set<std::string>{"settings.reg"})
+        << "no temporary file is left";
 }
 
 TEST_F(RegistryFileTest, EveryBlobComesBackUnchangedFromTheFile) {
@@ -326,7 +329,7 @@ TEST_F(RegistryFileTest, ASaveInterruptedBeforeTheRenameLeavesTheOldFile) {
     EXPECT_EQ(store.temporaryText, kTop + "\"PortNumber\"=dword:00000003\n") << "written whole before the rename";
     EXPECT_EQ(store.oldText, old);
     EXPECT_EQ(folder.Read("settings.reg"), old);
-    EXPECT_FALSE(folder.Exists("settings.reg.tmp"));
+    EXPECT_EQ(FolderNames(folder.path), std::set<std::string>{"settings.reg"}) << "the temporary file is removed";
     EXPECT_EQ(Query(store, key, L"PortNumber").data, std::vector<uint8_t>({1, 0, 0, 0}))
         << "what was not saved is not seen either";
     ASSERT_EQ(warnings.size(), 1u);

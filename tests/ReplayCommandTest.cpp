@@ -6,12 +6,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
 
+#include "tests/support/RuntimeFolder.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -40,6 +43,7 @@ protected:
     std::string Common() { return " --config '" + dir + "/config' "; }
 
     TempFolder temp;
+    RuntimeFolder runtime{temp.path.c_str()};
     const std::string dir = temp.path;
     const std::string drive = std::string(KESTRAVE_SOURCE_DIR) + "/examples/drive.nmea";
 };
@@ -182,6 +186,39 @@ TEST_F(ReplayCommandTest, AFileErrorIsLoggedAndTheExitCodeSaysSo) {
     EXPECT_NE(run.output.find("(1) CreateDirectory Error: 17 \n"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("(1) CreateDirectory Error: 17 \n"), run.output.rfind("CreateDirectory Error"))
         << "each failed flush says so again";
+}
+
+// Reading its own memory at address 0 fails with EIO for any process: a real read
+// error, on a file that exists and opens.
+TEST_F(ReplayCommandTest, AReadErrorIsNotTakenForTheEndOfTheFile) {
+    Outcome run = Kestrave("replay '" + drive + "' /proc/self/mem '" + drive + "' --out '" + dir + "/out'" + Common());
+    if (run.output.find("cannot read /proc/self/mem") != std::string::npos) {
+        GTEST_SKIP() << "this system does not let a process open its own memory: " << run.output;
+    }
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    std::smatch error;
+    ASSERT_TRUE(std::regex_search(run.output, error,
+                                  std::regex("\n(/proc/\\d+/mem)\nCannot read \\1 after 0 bytes: " +
+                                             std::string(strerror(EIO)) + "\\. [^\n]+\n([^\n]*)\n")))
+        << run.output;
+    EXPECT_EQ(error[2], drive) << "the next file follows at once, with no \"File processed\" for this one";
+    EXPECT_NE(run.output.find("File processed", error.position(2)), std::string::npos) << "and is replayed";
+}
+
+// The status log is added to; nothing empties what an earlier run left there.
+TEST_F(ReplayCommandTest, TheStatusLogIsAddedToNeverEmptied) {
+    const std::string before = "kept from before\n----\n";
+    temp.Write("status.txt", before);
+    for (int run = 0; run < 2; ++run) {
+        Outcome replay = Kestrave("replay '" + drive + "' --out '" + dir + "/out' --status-log '" + dir +
+                                  "/status.txt'" + Common());
+        ASSERT_EQ(replay.exitCode, 0) << replay.output;
+    }
+    const std::string status = temp.Read("status.txt");
+    ASSERT_EQ(status.compare(0, before.size(), before), 0) << status.substr(0, 200);
+    const std::string runs = status.substr(before.size());
+    ASSERT_GT(runs.size(), 10000u);
+    EXPECT_TRUE(runs.substr(0, runs.size() / 2) == runs.substr(runs.size() / 2)) << "each run added its own texts";
 }
 
 }  // namespace

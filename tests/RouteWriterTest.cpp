@@ -9,6 +9,7 @@
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeFileSystem.h"
 #include "tests/support/FixedOffsetZone.h"
+#include "tests/support/LogLines.h"
 #include "tests/support/RecordingTextBoxes.h"
 
 namespace {
@@ -148,7 +149,7 @@ TEST(RouteWriter, FreshStartWhenTheFileCannotBeContinued) {
         if (c.arrange != nullptr) c.arrange(rig);
         rig.writer.AddWaypoint(ExampleFix());
         EXPECT_EQ(rig.Pending(), Waypoint("  1,  1,RRB001"));
-        EXPECT_EQ(rig.boxes.log, c.message);
+        EXPECT_EQ(NumberedMessages(rig.boxes.log), c.message);
         EXPECT_EQ(rig.files.OpenCount(), 0);
     }
 }
@@ -216,7 +217,7 @@ TEST(RouteWriter, MessagesShareTheGlobalCounterWhileTheTrackCountsApart) {
     EXPECT_EQ(track.Flush(), 3);
     rig.files.FailNext(Op::Write, 112);
     EXPECT_EQ(rig.writer.Flush(), 6);
-    EXPECT_EQ(rig.boxes.log,
+    EXPECT_EQ(NumberedMessages(rig.boxes.log),
               L"(3) Route continued... \r\n(1) File Open Error: 32 \r\n(4) File Write Error: 112 \r\n");
     EXPECT_EQ(rig.messages.Value(), 4u);
 }

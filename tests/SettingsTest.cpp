@@ -114,7 +114,7 @@ TEST(SettingsTest, OutputDirIsTakenOnlyAsRootedTextThatFits) {
          L"\\Fahrt\U0001F697"},
         {"259 characters", kRegSz, Utf16Bytes(longest), Settings::kOutputDirLoaded,
          L"\\" + std::wstring(258, L'd')},
-        {"260 characters", kRegSz, Utf16Bytes(longest + u"d"), Settings::kOutputDirUnreadable, L"\\Kestrave"},
+        {"260 characters", kRegSz, Utf16Bytes(longest + u"d"), Settings::kOutputDirUnsafe, L"\\Kestrave"},
         {"260 characters without terminator, cut to 259", kRegSz, Utf16Bytes(longest + u"d", false),
          Settings::kOutputDirLoaded, L"\\" + std::wstring(258, L'd')},
         {"a drive letter", kRegSz, Utf16Bytes(u"C:\\GPS"), Settings::kOutputDirNotRooted, L"\\Kestrave"},
@@ -136,6 +136,37 @@ TEST(SettingsTest, OutputDirIsTakenOnlyAsRootedTextThatFits) {
     Rig rig(folder.path);
     rig.Put(L"PortNumber", kRegDword, Dword(3));
     EXPECT_EQ(rig.settings.LoadOutputDir(), Settings::kOutputDirUnreadable) << "key without the value";
+}
+
+TEST(SettingsTest, AFolderThatCouldLeadElsewhereIsRefusedWithItsReason) {
+    const wchar_t* dots = L"a folder in it is named \".\" or \"..\"";
+    const wchar_t* slash = L"it holds a \"/\"";
+    struct Row {
+        std::u16string folder;
+        const wchar_t* reason;  // nullptr: taken as it stands
+    };
+    const Row rows[] = {
+        {u"\\..\\etc", dots}, {u"\\..", dots}, {u"\\GPS\\..\\..\\etc", dots}, {u"\\GPS\\..", dots},
+        {u"\\.\\GPS", dots},  {u"\\GPS\\.", dots}, {u"\\GPS/Day", slash}, {u"\\/etc", slash},
+        {u"\\...", nullptr}, {u"\\..GPS", nullptr}, {u"\\GPS..", nullptr}, {u"\\.hidden", nullptr},
+        {u"\\GPS\\\\Day", nullptr}, {u"\\GPS\\", nullptr},
+    };
+    for (const Row& row : rows) {
+        const std::wstring stored(row.folder.begin(), row.folder.end());
+        SCOPED_TRACE(testing::Message() << "folder " << stored);
+        TempFolder folder;
+        Rig rig(folder.path);
+        rig.Put(L"OutputDir", kRegSz, Utf16Bytes(row.folder));
+        if (row.reason == nullptr) {
+            EXPECT_EQ(rig.settings.LoadOutputDir(), Settings::kOutputDirLoaded);
+            EXPECT_EQ(rig.TrackFolder(), stored);
+            continue;
+        }
+        EXPECT_EQ(rig.settings.LoadOutputDir(), Settings::kOutputDirUnsafe);
+        EXPECT_EQ(rig.TrackFolder(), L"\\Kestrave");
+        const std::wstring problem = rig.settings.OutputDirProblem();
+        EXPECT_EQ(problem.rfind(stored + L" is not usable: " + row.reason, 0), 0u) << problem;
+    }
 }
 
 TEST(SettingsTest, SavedFolderIsUtf16WithItsTerminator) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -91,6 +92,20 @@ protected:
         ASSERT_TRUE(WaitFor("Tools"));
     }
 
+    // The process id in the lock file of the folder the program logs into, the only one
+    // in its runtime folder.
+    std::string HolderId() const {
+        std::string id;
+        if (DIR* dir = opendir((temp.path + "/run").c_str())) {
+            while (dirent* entry = readdir(dir)) {
+                const std::string name = entry->d_name;
+                if (name.rfind("kestrave-", 0) == 0) id = temp.Read("run/" + name);
+            }
+            closedir(dir);
+        }
+        return id.empty() ? id : id.substr(0, id.size() - 1);
+    }
+
     void Keys(const std::string& keys) { Shell(Tmux() + " send-keys -t kestrave " + keys); }
     void Type(const std::string& text) { Shell(Tmux() + " send-keys -t kestrave -l '" + text + "'"); }
     // With the lines scrolled off the top, which only the terminal outside the program's
@@ -155,9 +170,10 @@ TEST_F(TerminalEndToEndTest, ReplaysChoosesANewFolderAndKeepsItOnExit) {
     int status = 0;
     std::string second = Shell(ProgramCommand() + " 2>&1 </dev/null", &status);
     EXPECT_EQ(status, 1);
-    std::string holder = temp.Read("run/kestrave.lock");
+    std::string holder = HolderId();
     ASSERT_FALSE(holder.empty());
-    EXPECT_EQ(second, "Kestrave is already running (process " + holder.substr(0, holder.size() - 1) + ")\n");
+    EXPECT_EQ(second, "Kestrave is already running (process " + holder + ")\nIt logs into " + temp.path +
+                          "/root/Kestrave. Close it first, or start this one on another folder with --out DIR.\n");
 
     // The fix shows while the file is replayed; the end of the file flushes into \Kestrave.
     ReadNmeaFile("first.nmea");
@@ -225,7 +241,7 @@ TEST_F(TerminalEndToEndTest, AFirstStartAsksForAFolderWhileTheTickGoesOn) {
 
 TEST_F(TerminalEndToEndTest, AStopSignalEndsLikeExitAndGivesTheTerminalBack) {
     Start();
-    std::string holder = temp.Read("run/kestrave.lock");
+    std::string holder = HolderId();
     ASSERT_FALSE(holder.empty());
     Shell(Tmux() + " set-option -t kestrave remain-on-exit on");
     ASSERT_EQ(kill(std::stoi(holder), SIGTERM), 0);

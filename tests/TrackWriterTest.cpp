@@ -8,6 +8,7 @@
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeFileSystem.h"
 #include "tests/support/FixedOffsetZone.h"
+#include "tests/support/LogLines.h"
 #include "tests/support/RecordingTextBoxes.h"
 
 namespace {
@@ -112,12 +113,24 @@ TEST(TrackWriter, AppendsToTheDaysFileWithoutASecondHeader) {
     EXPECT_EQ(rig.files.Contents(kExampleFile), "earlier run\r\n" + kExampleLine);
 }
 
+// The end is then found by moving there; an empty file of unknown size gets no
+// line without its header.
 TEST(TrackWriter, AnUnknownSizeCountsAsAFileWithHeader) {
     TrackRig rig;
+    rig.files.AddFolder(L"\\Kestrave");
+    rig.files.AddFile(kExampleFile, "earlier run\r\n");
     rig.writer.AddPoint(ExampleFix());
     rig.files.FailNext(Op::Size);
     EXPECT_EQ(rig.writer.Flush(), 0);
-    EXPECT_EQ(rig.files.Contents(kExampleFile), kExampleLine);
+    EXPECT_EQ(rig.files.Contents(kExampleFile), "earlier run\r\n" + kExampleLine);
+
+    TrackRig empty;
+    empty.writer.AddPoint(ExampleFix());
+    empty.files.FailNext(Op::Size);
+    EXPECT_EQ(empty.writer.Flush(), kFlushSeekFailed);
+    EXPECT_EQ(empty.files.Contents(kExampleFile), "");
+    EXPECT_EQ(empty.writer.Flush(), 0);
+    EXPECT_EQ(empty.files.Contents(kExampleFile), kExampleHeader + kExampleLine);
 }
 
 TEST(TrackWriter, EmptyFlushTouchesNoFileAndRestartsThePeriod) {
@@ -167,6 +180,7 @@ const FaultCase kFaults[] = {
     {"short data", [](FakeFileSystem& f) { f.ShortWrite(10, 1); }, 6, L"(1) File Write Error: 0 \r\n"},
 };
 
+// Each step also leaves the file as it was: none here, or an empty one.
 TEST(TrackWriter, EachFailedStepHasItsCodeAndMessageAndKeepsTheLines) {
     for (const FaultCase& fault : kFaults) {
         SCOPED_TRACE(fault.name);
@@ -174,9 +188,10 @@ TEST(TrackWriter, EachFailedStepHasItsCodeAndMessageAndKeepsTheLines) {
         rig.writer.AddPoint(ExampleFix());
         fault.arrange(rig.files);
         EXPECT_EQ(rig.writer.Flush(), fault.code);
-        EXPECT_EQ(rig.Log(), fault.message);
+        EXPECT_EQ(NumberedMessages(rig.Log()), fault.message);
         EXPECT_EQ(rig.Pending(), kExampleLine);
         EXPECT_EQ(rig.files.OpenCount(), 0);
+        EXPECT_EQ(rig.files.Contents(kExampleFile), "");
     }
 }
 
@@ -187,7 +202,7 @@ TEST(TrackWriter, NumbersItsMessagesOnItsOwnCounter) {
     rig.writer.Flush();
     rig.files.FailNext(Op::Seek, 131);
     rig.writer.Flush();
-    EXPECT_EQ(rig.Log(), L"(1) File Open Error: 32 \r\n(2) Set File Pointer Error: 131 \r\n");
+    EXPECT_EQ(NumberedMessages(rig.Log()), L"(1) File Open Error: 32 \r\n(2) Set File Pointer Error: 131 \r\n");
 }
 
 TEST(TrackWriter, RetriesAFailedTimedFlushOnLaterPoints) {
@@ -202,13 +217,15 @@ TEST(TrackWriter, RetriesAFailedTimedFlushOnLaterPoints) {
     EXPECT_EQ(rig.files.Contents(kExampleFile), kExampleHeader + kExampleLine + kExampleLine + kExampleLine);
 }
 
+// The cut line is taken back, header and all, so the file never holds it.
 TEST(TrackWriter, ShortDataWriteIsWrittenWholeAgainWithoutSecondHeader) {
     TrackRig rig;
     rig.writer.AddPoint(ExampleFix());
     rig.files.ShortWrite(10, 1);
     EXPECT_EQ(rig.writer.Flush(), 6);
+    EXPECT_EQ(rig.files.Contents(kExampleFile), "");
     EXPECT_EQ(rig.writer.Flush(), 0);
-    EXPECT_EQ(rig.files.Contents(kExampleFile), kExampleHeader + kExampleLine.substr(0, 10) + kExampleLine);
+    EXPECT_EQ(rig.files.Contents(kExampleFile), kExampleHeader + kExampleLine);
 }
 
 TEST(TrackWriter, DropsTheLinesOfAFailedFullFlush) {

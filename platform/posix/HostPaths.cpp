@@ -12,6 +12,11 @@ bool IsHostFolder(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool IsHostFile(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
 int CheckReadableFile(const std::string& path) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0 || access(path.c_str(), R_OK) != 0) return errno;
@@ -30,7 +35,9 @@ std::string CurrentHostFolder() {
 
 int MakeHostFolder(const std::string& path) {
     if (IsHostFolder(path) || mkdir(path.c_str(), 0777) == 0) return 0;
-    return errno;
+    const int error = errno;
+    // Another process may have made it in the meantime.
+    return IsHostFolder(path) ? 0 : error;
 }
 
 bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }

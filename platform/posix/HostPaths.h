@@ -5,6 +5,9 @@
 
 // True when the path names an existing folder (following links).
 bool IsHostFolder(const std::string& path);
+// True when the path names something that exists but is no folder (following links):
+// a plain file, a device, a pipe.
+bool IsHostFile(const std::string& path);
 // 0 when the path names a file this process may read; otherwise the errno that says
 // why not (EISDIR for a folder).
 int CheckReadableFile(const std::string& path);

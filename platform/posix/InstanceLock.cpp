@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,17 +31,40 @@ pid_t ReadHolder(int fd) {
     return 0;
 }
 
+// The real path of a folder; one that does not exist yet is its nearest existing
+// ancestor's real path followed by the rest as written.
+std::string RealPath(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    char real[PATH_MAX];
+    if (realpath(path.c_str(), real) != nullptr) return real;
+    if (path.empty() || path == "." || path == "/") return path;
+    const size_t cut = path.find_last_of('/');
+    const std::string parent = cut == std::string::npos ? "." : cut == 0 ? "/" : path.substr(0, cut);
+    const std::string head = RealPath(parent);
+    return (head == "/" ? "" : head) + "/" + path.substr(cut == std::string::npos ? 0 : cut + 1);
+}
+
+// FNV-1a, 64 bits: a short, stable file name for any path.
+std::string Hash(const std::string& text) {
+    uint64_t hash = 14695981039346656037ull;
+    for (unsigned char c : text) hash = (hash ^ c) * 1099511628211ull;
+    char hex[17];
+    snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    return hex;
+}
+
 }  // namespace
 
 InstanceLock::~InstanceLock() {
     if (fd_ >= 0) close(fd_);
 }
 
-std::string InstanceLock::DefaultPath() {
+std::string InstanceLock::PathFor(const std::string& folder) {
+    const std::string hash = Hash(RealPath(folder));
     // The runtime folder must be absolute to be used at all.
     const char* runtime = getenv("XDG_RUNTIME_DIR");
-    if (runtime != nullptr && runtime[0] == '/') return std::string(runtime) + "/kestrave.lock";
-    return "/tmp/kestrave-" + std::to_string(getuid()) + ".lock";
+    if (runtime != nullptr && runtime[0] == '/') return std::string(runtime) + "/kestrave-" + hash + ".lock";
+    return "/tmp/kestrave-" + std::to_string(getuid()) + "-" + hash + ".lock";
 }
 
 InstanceLock::Result InstanceLock::Acquire(const std::string& path) {

@@ -2,10 +2,10 @@
 #include <string>
 #include <sys/types.h>
 
-// Keeps a second terminal program from running beside the first: an flock on a file
-// in the user's runtime folder, with the holder's process id written in it. The
-// system drops the lock when its process ends, however it ends, so a file left behind
-// does not block the next start.
+// Keeps a second logger from writing into the same output folder: an flock on a file
+// in the user's runtime folder named after the folder, with the holder's process id
+// written in it. The system drops the lock when its process ends, however it ends, so
+// a file left behind does not block the next start.
 class InstanceLock {
 public:
     enum class Result { Acquired, Held, Failed };
@@ -15,8 +15,11 @@ public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // $XDG_RUNTIME_DIR/kestrave.lock, else /tmp/kestrave-<uid>.lock.
-    static std::string DefaultPath();
+    // The lock file of an output folder: $XDG_RUNTIME_DIR/kestrave-<hash>.lock, else
+    // /tmp/kestrave-<uid>-<hash>.lock, where the hash is of the folder's real path, so
+    // that every name of one folder (links, "..", relative paths) finds the same file.
+    // The folder need not exist yet.
+    static std::string PathFor(const std::string& folder);
 
     // Held: another process has it; Holder() tells which (0 when its file holds no id).
     // Failed: the file cannot be used; Error() says why.

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <cwchar>
 
 #include "platform/Utf8.h"
@@ -103,12 +105,45 @@ bool PosixFileSystem::CreateFolder(const wchar_t* path) {
     return true;
 }
 
-FileHandle PosixFileSystem::OpenAlways(const wchar_t* path) {
+FileHandle PosixFileSystem::OpenDayFile(const wchar_t* path, DayFileAccess access) {
     char host[kHostPathBytes];
     if (!HostPath(path, host, sizeof host)) return kInvalidFile;
-    int fd = open(host, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) Fail();
-    return fd < 0 ? kInvalidFile : fd;
+    const int mode = access == DayFileAccess::Append ? O_RDWR | O_CREAT | O_APPEND : O_RDONLY;
+    // O_NOFOLLOW: a link fails (ELOOP) rather than leading elsewhere, also a dangling
+    // one. O_NONBLOCK: a pipe of that name cannot hold the recorder up at the open.
+    const int fd = open(host, mode | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        Fail();
+        return kInvalidFile;
+    }
+    const int problem = DayFileProblem(fd, access);
+    if (problem != 0) {
+        close(fd);
+        Fail(problem);
+        return kInvalidFile;
+    }
+    return fd;
+}
+
+int PosixFileSystem::DayFileProblem(int fd, DayFileAccess access) {
+    struct stat info {};
+    if (fstat(fd, &info) != 0) return errno;
+    if (S_ISDIR(info.st_mode)) return EISDIR;
+    if (!S_ISREG(info.st_mode)) return ENXIO;
+    // A second name would carry the day's lines into a file that is not the day's alone.
+    if (info.st_nlink > 1) return EMLINK;
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return errno;
+    // Another recorder on the same folder holds its lock for one flush; a lock that is
+    // not given back within the time is a failure rather than a hang.
+    const int lock = access == DayFileAccess::Append ? LOCK_EX : LOCK_SH;
+    for (int tries = 1;; ++tries) {
+        if (flock(fd, lock | LOCK_NB) == 0) return 0;
+        if (errno != EWOULDBLOCK && errno != EINTR) return errno;
+        if (tries == kLockTries) return EWOULDBLOCK;
+        timespec pause{0, 10 * 1000 * 1000};
+        nanosleep(&pause, nullptr);
+    }
 }
 
 FileHandle PosixFileSystem::OpenExisting(const wchar_t* path) {
@@ -129,31 +164,23 @@ FileHandle PosixFileSystem::OpenExisting(const wchar_t* path) {
     return fd;
 }
 
-uint32_t PosixFileSystem::Size(FileHandle file) {
+uint64_t PosixFileSystem::Size(FileHandle file) {
     struct stat info {};
     if (fstat(file, &info) != 0) {
         Fail();
         return kInvalidSize;
     }
-    if (info.st_size >= static_cast<off_t>(kInvalidSize)) {
-        Fail(EFBIG);
-        return kInvalidSize;
-    }
-    return static_cast<uint32_t>(info.st_size);
+    return static_cast<uint64_t>(info.st_size);
 }
 
-uint32_t PosixFileSystem::SeekFromEnd(FileHandle file, int32_t offset) {
+uint64_t PosixFileSystem::SeekFromEnd(FileHandle file, int64_t offset) {
     DropReadAhead(file);
-    off_t position = lseek(file, offset, SEEK_END);
+    const off_t position = lseek(file, static_cast<off_t>(offset), SEEK_END);
     if (position < 0) {
         Fail();
         return kInvalidSize;
     }
-    if (position >= static_cast<off_t>(kInvalidSize)) {
-        Fail(EFBIG);
-        return kInvalidSize;
-    }
-    return static_cast<uint32_t>(position);
+    return static_cast<uint64_t>(position);
 }
 
 bool PosixFileSystem::ReadDirect(FileHandle file, void* data, uint32_t size, uint32_t* count) {
@@ -231,7 +258,49 @@ bool PosixFileSystem::Write(FileHandle file, const void* data, uint32_t size, ui
     return true;
 }
 
-void PosixFileSystem::Close(FileHandle file) {
+bool PosixFileSystem::Truncate(FileHandle file, uint64_t size) {
     DropReadAhead(file);
-    if (file >= 0) close(file);
+    while (ftruncate(file, static_cast<off_t>(size)) != 0) {
+        if (errno != EINTR) return Fail();
+    }
+    return true;
+}
+
+bool PosixFileSystem::Sync(FileHandle file) {
+    if (fsync(file) != 0) return Fail();
+    return true;
+}
+
+// The descriptor is gone whatever close says (on Linux even after EINTR), so it is
+// never closed twice; its failure tells that written bytes may not have reached the disk.
+bool PosixFileSystem::Close(FileHandle file) {
+    DropReadAhead(file);
+    if (file < 0) return true;
+    if (close(file) != 0) return Fail();
+    return true;
+}
+
+void PosixFileSystem::DescribeError(uint32_t error, wchar_t* out, int outChars) {
+    const int code = static_cast<int>(error);
+    // The reasons the day files' own checks give, in the words of what was found.
+    const char* words = code == ELOOP || code == EMLINK ? "it is a link, and day files are never written through one"
+                        : code == ENXIO                 ? "it is not a regular file (a pipe, a device or a socket)"
+                        : code == EWOULDBLOCK           ? "another program keeps it locked"
+                                                        : strerrordesc_np(code);
+    char unknown[32];
+    if (words == nullptr) {
+        snprintf(unknown, sizeof unknown, "error %u", error);
+        words = unknown;
+    }
+    Utf8ToWide(words, out, outChars);
+}
+
+void PosixFileSystem::DisplayPath(const wchar_t* path, wchar_t* out, int outChars) {
+    char host[kHostPathBytes];
+    // A path without a host form is shown as it was given.
+    if (!HostPath(path, host, sizeof host)) {
+        swprintf(out, static_cast<size_t>(outChars), L"%ls", path);
+        return;
+    }
+    Utf8ToWide(host, out, outChars);
 }

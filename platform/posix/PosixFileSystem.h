@@ -15,14 +15,18 @@ public:
     bool FolderExists(const wchar_t* path) override;
     bool ListEntries(const wchar_t* path, FolderVisitor& visitor) override;
     bool CreateFolder(const wchar_t* path) override;
-    FileHandle OpenAlways(const wchar_t* path) override;
+    FileHandle OpenDayFile(const wchar_t* path, DayFileAccess access) override;
     FileHandle OpenExisting(const wchar_t* path) override;
-    uint32_t Size(FileHandle file) override;
-    uint32_t SeekFromEnd(FileHandle file, int32_t offset) override;
+    uint64_t Size(FileHandle file) override;
+    uint64_t SeekFromEnd(FileHandle file, int64_t offset) override;
     bool Read(FileHandle file, void* data, uint32_t size, uint32_t* count) override;
     bool Write(FileHandle file, const void* data, uint32_t size, uint32_t* count) override;
-    void Close(FileHandle file) override;
+    bool Truncate(FileHandle file, uint64_t size) override;
+    bool Sync(FileHandle file) override;
+    bool Close(FileHandle file) override;
     uint32_t LastError() override { return lastError_; }
+    void DescribeError(uint32_t error, wchar_t* out, int outChars) override;
+    void DisplayPath(const wchar_t* path, wchar_t* out, int outChars) override;
 
     // The host path of a device or host path; false (with ENAMETOOLONG or EINVAL as the
     // error) when it does not fit or would step out of the device root with "..".
@@ -31,6 +35,12 @@ public:
 private:
     bool Fail();
     bool Fail(int error);
+
+    // How long a day file's open waits for another program's lock, in 10 ms steps.
+    static constexpr int kLockTries = 300;
+    // Why an open descriptor may not serve as a day file (0 when it may), after making
+    // its writes block again and taking its lock.
+    static int DayFileProblem(int fd, DayFileAccess access);
 
     bool ReadDirect(FileHandle file, void* data, uint32_t size, uint32_t* count);
     void DropReadAhead(FileHandle file);

@@ -10,12 +10,14 @@ public:
     PosixTickTimer();
     // Installs the handlers of the stop signals.
     static void CatchStopSignals();
-    static bool StopRequested() { return stopRequested_ != 0; }
+    static bool StopRequested() { return stopSignal_ != 0; }
+    // The stop signal that came (SIGINT, SIGTERM or SIGHUP); 0 while none has.
+    static int StopSignal() { return stopSignal_; }
 
     // False when a stop signal came instead.
     bool WaitForNextTick();
 
 private:
-    static volatile sig_atomic_t stopRequested_;
+    static volatile sig_atomic_t stopSignal_;
     int64_t nextMs_;
 };

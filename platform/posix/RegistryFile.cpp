@@ -16,6 +16,9 @@ namespace {
 // A settings file is a few hundred bytes; anything this large is not one.
 constexpr size_t kMaxFileBytes = 1 << 20;
 
+// Names settings.reg.bad to settings.reg.bad.99 are tried for a file not understood.
+constexpr int kAsideNames = 100;
+
 const char kRoot[] = "HKEY_CURRENT_USER\\";
 
 std::string Utf8(const wchar_t* text) {
@@ -42,16 +45,21 @@ int MakeFolders(const std::string& dir) {
     }
 }
 
-int ReadWholeFile(const std::string& path, std::string* text) {
+// *info tells which file was read, or would have been when it cannot be.
+int ReadWholeFile(const std::string& path, std::string* text, struct stat* info) {
     // O_NONBLOCK: a fifo in the file's place must not hang the program.
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return errno;
+    if (fd < 0) {
+        const int error = errno;
+        if (stat(path.c_str(), info) != 0) *info = {};
+        return error;
+    }
     int error = 0;
-    struct stat info {};
-    if (fstat(fd, &info) != 0) {
+    if (fstat(fd, info) != 0) {
         error = errno;
-    } else if (!S_ISREG(info.st_mode)) {
-        error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        *info = {};
+    } else if (!S_ISREG(info->st_mode)) {
+        error = S_ISDIR(info->st_mode) ? EISDIR : EINVAL;
     }
     char chunk[4096];
     while (error == 0) {
@@ -68,9 +76,14 @@ int ReadWholeFile(const std::string& path, std::string* text) {
     return error;
 }
 
-int WriteSynced(const std::string& path, const std::string& text) {
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+// Writes text into a new file beside path, named for this save alone; 0 with
+// *temporary its name, or the errno. Created anew (O_EXCL), it is never a link
+// planted there nor a file another save is writing.
+int WriteTemporary(const std::string& path, const std::string& text, std::string* temporary) {
+    std::string name = path + ".tmp.XXXXXX";
+    int fd = mkostemp(&name[0], O_CLOEXEC);
     if (fd < 0) return errno;
+    *temporary = name;
     int error = 0;
     size_t done = 0;
     while (done < text.size() && error == 0) {
@@ -86,6 +99,12 @@ int WriteSynced(const std::string& path, const std::string& text) {
     if (error == 0 && fsync(fd) != 0) error = errno;
     if (close(fd) != 0 && error == 0) error = errno;
     return error;
+}
+
+// True when path leads to the file of that device and inode number.
+bool IsFile(const std::string& path, dev_t device, ino_t inode) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && info.st_dev == device && info.st_ino == inode;
 }
 
 // Makes the rename itself durable; a failure here loses nothing already written.
@@ -159,7 +178,8 @@ void RegistryFile::Load() {
     keepAside_ = false;
     if (path_.empty()) return;
     std::string text;
-    int error = ReadWholeFile(path_, &text);
+    struct stat identity {};
+    int error = ReadWholeFile(path_, &text, &identity);
     int line = 0;
     std::string problem;
     // ENOTDIR: a plain file stands where a folder of the path should; so there is no
@@ -169,7 +189,7 @@ void RegistryFile::Load() {
         return;
     }
     const std::string consequence = "; the settings in it are not used, and the next save keeps it as " +
-                                    path_ + ".bad and writes a new one";
+                                    path_ + ".bad (or .bad.1, .bad.2, ... when that is taken) and writes a new one";
     if (error != 0) {
         Warn("cannot read the settings file " + path_ + ": " + strerror(error) + consequence + ".");
     } else if (!ParseRegistryText(text, lines_, &line, &problem)) {
@@ -180,19 +200,48 @@ void RegistryFile::Load() {
         return;
     }
     keepAside_ = true;
+    asideDevice_ = identity.st_dev;
+    asideInode_ = identity.st_ino;
+}
+
+// A hard link: it never replaces a name that exists, so no earlier .bad file is lost,
+// and the settings file stays in place for anyone reading it until the rename.
+int RegistryFile::KeepAside(std::string* kept) {
+    for (int number = 0; number < kAsideNames; ++number) {
+        *kept = path_ + ".bad" + (number == 0 ? "" : "." + std::to_string(number));
+        if (link(path_.c_str(), kept->c_str()) == 0) {
+            if (IsFile(*kept, asideDevice_, asideInode_)) return 0;
+            // Another program saved a good file in its place since it was read.
+            unlink(kept->c_str());
+            kept->clear();
+            return 0;
+        }
+        const int error = errno;
+        // Gone, or kept already by another program that read it too.
+        if (error == ENOENT || (error == EEXIST && IsFile(*kept, asideDevice_, asideInode_))) {
+            kept->clear();
+            return 0;
+        }
+        if (error != EEXIST) return error;
+    }
+    return EEXIST;
 }
 
 bool RegistryFile::Save(std::vector<RegistryLine>& lines) {
     if (path_.empty()) return false;
-    const std::string temporary = path_ + ".tmp";
+    std::string temporary;
     int error = MakeFolders(dir_);
-    if (error == 0) error = WriteSynced(temporary, JoinRegistryText(lines));
-    if (error == 0 && keepAside_ && rename(path_.c_str(), (path_ + ".bad").c_str()) != 0 && errno != ENOENT) {
-        error = errno;
+    if (error == 0) error = WriteTemporary(path_, JoinRegistryText(lines), &temporary);
+    std::string kept;
+    if (error == 0 && keepAside_ && (error = KeepAside(&kept)) != 0) {
+        unlink(temporary.c_str());
+        Warn("cannot save the settings to " + path_ + ": the file there, which could not be used, cannot be kept as " +
+             kept + " (" + strerror(error) + "). Move it away yourself or choose another folder with --config DIR.");
+        return false;
     }
     if (error == 0 && !ReplaceFile(temporary.c_str(), path_.c_str())) error = errno;
     if (error != 0) {
-        unlink(temporary.c_str());
+        if (!temporary.empty()) unlink(temporary.c_str());
         Warn("cannot save the settings to " + path_ + ": " + strerror(error) +
              ". Make that folder writable or choose another with --config DIR.");
         return false;
@@ -200,6 +249,10 @@ bool RegistryFile::Save(std::vector<RegistryLine>& lines) {
     SyncFolder(dir_);
     lines_.swap(lines);
     keepAside_ = false;
+    if (!kept.empty()) {
+        Warn("the settings file that could not be used is kept as " + kept + "; " + path_ +
+             " now holds the settings saved.");
+    }
     return true;
 }
 

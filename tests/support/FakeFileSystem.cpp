@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 
 namespace {
 constexpr uint32_t kFileNotFound = 2;
@@ -14,14 +15,24 @@ constexpr uint32_t kAlreadyExists = 183;
 
 void FakeFileSystem::FailNext(Op op, uint32_t error, int skip) { faults_[op] = Fault{true, skip, error}; }
 
-void FakeFileSystem::ShortWrite(uint32_t bytes, int skip) {
-    shortWrite_ = Fault{true, skip, 0};
+void FakeFileSystem::ShortWrite(uint32_t bytes, int skip, uint32_t error) {
+    shortWrite_ = Fault{true, skip, error};
     shortWriteBytes_ = bytes;
 }
 
 void FakeFileSystem::AddFolder(const std::wstring& path) { folders_.insert(path); }
 
 void FakeFileSystem::AddFile(const std::wstring& path, const std::string& bytes) { files_[path] = bytes; }
+
+void FakeFileSystem::AddLargeFile(const std::wstring& path, uint64_t unstored, const std::string& bytes) {
+    files_[path] = bytes;
+    unstored_[path] = unstored;
+}
+
+uint64_t FakeFileSystem::Unstored(const std::wstring& path) const {
+    auto it = unstored_.find(path);
+    return it == unstored_.end() ? 0 : it->second;
+}
 
 bool FakeFileSystem::HasFolder(const std::wstring& path) const {
     return path == L"\\" || path == L"/" || folders_.count(path) > 0;
@@ -52,29 +63,35 @@ bool FakeFileSystem::CreateFolder(const wchar_t* name) {
     return true;
 }
 
-FileHandle FakeFileSystem::OpenAlways(const wchar_t* path) { return Open(path, true); }
+FileHandle FakeFileSystem::OpenDayFile(const wchar_t* path, DayFileAccess access) {
+    return access == DayFileAccess::Append ? Open(path, true, true) : Open(path, false, false);
+}
 
-FileHandle FakeFileSystem::OpenExisting(const wchar_t* path) { return Open(path, false); }
+FileHandle FakeFileSystem::OpenExisting(const wchar_t* path) { return Open(path, false, false); }
 
-uint32_t FakeFileSystem::Size(FileHandle file) {
+uint64_t FakeFileSystem::Size(FileHandle file) {
     if (Trips(Op::Size)) return kInvalidSize;
     OpenFile* open = Find(file);
     if (open == nullptr) {
         Fail(kInvalidHandle);
         return kInvalidSize;
     }
-    return static_cast<uint32_t>(files_[open->path].size());
+    return Unstored(open->path) + files_[open->path].size();
 }
 
-uint32_t FakeFileSystem::SeekFromEnd(FileHandle file, int32_t offset) {
+uint64_t FakeFileSystem::SeekFromEnd(FileHandle file, int64_t offset) {
     if (Trips(Op::Seek)) return kInvalidSize;
     OpenFile* open = Find(file);
-    const int64_t position = open == nullptr ? -1 : static_cast<int64_t>(files_[open->path].size()) + offset;
-    if (position < 0) {
-        Fail(open == nullptr ? kInvalidHandle : kNegativeSeek);
+    if (open == nullptr) {
+        Fail(kInvalidHandle);
         return kInvalidSize;
     }
-    open->position = static_cast<uint32_t>(position);
+    const uint64_t size = Unstored(open->path) + files_[open->path].size();
+    if (offset < 0 && static_cast<uint64_t>(-offset) > size) {
+        Fail(kNegativeSeek);
+        return kInvalidSize;
+    }
+    open->position = size + static_cast<uint64_t>(offset);
     return open->position;
 }
 
@@ -84,10 +101,14 @@ bool FakeFileSystem::Read(FileHandle file, void* data, uint32_t size, uint32_t* 
     OpenFile* open = Find(file);
     if (open == nullptr) return Fail(kInvalidHandle);
     const std::string& bytes = files_[open->path];
-    uint32_t available = open->position < bytes.size() ? static_cast<uint32_t>(bytes.size()) - open->position : 0;
-    *count = std::min({size, available, readLimit});
-    if (*count > 0) memcpy(data, bytes.data() + open->position, *count);
-    open->position += *count;
+    const uint64_t unstored = Unstored(open->path);
+    const uint64_t end = unstored + bytes.size();
+    const uint64_t available = open->position < end ? end - open->position : 0;
+    *count = static_cast<uint32_t>(std::min<uint64_t>({size, available, readLimit}));
+    char* out = static_cast<char*>(data);
+    for (uint32_t i = 0; i < *count; ++i, ++open->position) {
+        out[i] = open->position < unstored ? '\0' : bytes[open->position - unstored];
+    }
     return true;
 }
 
@@ -98,19 +119,53 @@ bool FakeFileSystem::Write(FileHandle file, const void* data, uint32_t size, uin
     if (open == nullptr) return Fail(kInvalidHandle);
     if (!open->writable) return Fail(kAccessDenied);
     uint32_t length = size;
+    uint32_t error = 0;
     if (shortWrite_.armed && shortWrite_.skip-- == 0) {
         shortWrite_.armed = false;
         length = std::min(size, shortWriteBytes_);
+        error = shortWrite_.error;
     }
     std::string& bytes = files_[open->path];
-    if (bytes.size() < open->position + length) bytes.resize(open->position + length);
-    bytes.replace(open->position, length, static_cast<const char*>(data), length);
+    const uint64_t unstored = Unstored(open->path);
+    if (open->appends) open->position = unstored + bytes.size();
+    if (open->position < unstored) return Fail(kAccessDenied);  // the unstored zeros stay as they are
+    const size_t at = static_cast<size_t>(open->position - unstored);
+    if (bytes.size() < at + length) bytes.resize(at + length);
+    bytes.replace(at, length, static_cast<const char*>(data), length);
     open->position += length;
     *count = length;
+    return error == 0 || Fail(error);
+}
+
+bool FakeFileSystem::Truncate(FileHandle file, uint64_t size) {
+    if (Trips(Op::Truncate)) return false;
+    OpenFile* open = Find(file);
+    if (open == nullptr) return Fail(kInvalidHandle);
+    if (!open->writable) return Fail(kAccessDenied);
+    const uint64_t unstored = Unstored(open->path);
+    if (size < unstored) return Fail(kAccessDenied);
+    files_[open->path].resize(static_cast<size_t>(size - unstored));
     return true;
 }
 
-void FakeFileSystem::Close(FileHandle file) { handles_.erase(file); }
+bool FakeFileSystem::Sync(FileHandle file) {
+    if (Trips(Op::Sync)) return false;
+    return Find(file) != nullptr || Fail(kInvalidHandle);
+}
+
+// The handle is released whatever the outcome, as a real close releases it.
+bool FakeFileSystem::Close(FileHandle file) {
+    handles_.erase(file);
+    return !Trips(Op::Close);
+}
+
+void FakeFileSystem::DescribeError(uint32_t error, wchar_t* out, int outChars) {
+    swprintf(out, static_cast<size_t>(outChars), L"error %u", error);
+}
+
+void FakeFileSystem::DisplayPath(const wchar_t* path, wchar_t* out, int outChars) {
+    swprintf(out, static_cast<size_t>(outChars), L"host:%ls", path);
+}
 
 bool FakeFileSystem::Trips(Op op) {
     ++calls_[op];
@@ -142,7 +197,7 @@ bool FakeFileSystem::ParentExists(const std::wstring& path) const {
     return !parent.empty() && HasFolder(parent);
 }
 
-FileHandle FakeFileSystem::Open(const std::wstring& path, bool writable) {
+FileHandle FakeFileSystem::Open(const std::wstring& path, bool writable, bool appends) {
     if (Trips(Op::Open)) return kInvalidFile;
     const uint32_t error = HasFolder(path)        ? kAccessDenied
                            : HasFile(path)          ? 0
@@ -155,7 +210,7 @@ FileHandle FakeFileSystem::Open(const std::wstring& path, bool writable) {
     }
     files_[path];  // creates an empty file when there is none
     const FileHandle handle = nextHandle_++;
-    handles_[handle] = OpenFile{path, 0, writable};
+    handles_[handle] = OpenFile{path, 0, writable, appends};
     return handle;
 }
 
