@@ -7,11 +7,9 @@
 #include "output/RouteWriter.h"
 #include "output/TrackWriter.h"
 #include "tests/support/ExampleFix.h"
-#include "tests/support/FakeClock.h"
+#include "tests/support/ProcessingRig.h"
 #include "tests/support/FakeFileSystem.h"
-#include "tests/support/FixedOffsetZone.h"
 #include "tests/support/LogLines.h"
-#include "tests/support/RecordingTextBoxes.h"
 
 namespace {
 
@@ -21,14 +19,7 @@ const std::wstring kTrackFile = L"\\Kestrave\\2009-03-25.plt";
 const std::wstring kRouteFile = L"\\Kestrave\\2009-03-25.rte";
 constexpr uint32_t kDiskFull = 112;
 
-struct Rig {
-    FakeFileSystem files;
-    FakeClock clock;
-    FixedOffsetZone zone;
-    RecordingTextBoxes boxes;
-    MessageCounter messages;
-    TrackWriter track{files, clock, zone, boxes};
-    RouteWriter route{files, clock, zone, boxes, messages};
+struct Rig : WriterRig {
 
     // The day's files as an earlier run left them.
     void Holds(const std::wstring& path, const std::string& bytes) {
@@ -81,11 +72,11 @@ TEST(DayFileAppend, ACutLastLineIsEndedBeforeTheNewLines) {
         rig.Holds(kTrackFile, "header\r\n" + c.end);
         rig.Holds(kRouteFile, std::string(100, ' ') + "\r\n" + c.end);
         rig.track.AddPoint(ExampleFix());
-        rig.route.AddWaypoint(ExampleFix());
+        rig.routeWriter.AddWaypoint(ExampleFix());
         const std::string line = rig.track.PendingText();
-        const std::string waypoint = rig.route.PendingText();
+        const std::string waypoint = rig.routeWriter.PendingText();
         EXPECT_EQ(rig.track.Flush(), 0);
-        EXPECT_EQ(rig.route.Flush(), 0);
+        EXPECT_EQ(rig.routeWriter.Flush(), 0);
         EXPECT_EQ(rig.files.Contents(kTrackFile), "header\r\n" + c.end + c.added + line);
         EXPECT_EQ(rig.files.Contents(kRouteFile), std::string(100, ' ') + "\r\n" + c.end + c.added + waypoint);
     }
@@ -125,11 +116,11 @@ TEST(DayFileAppend, FilesBeyondFourGibibytesAreAppendedToAndContinued) {
     const std::string lastWaypoint = "W,1, 57, 57,RKC123,55.75000000,37.61660000,39897.51233796,0,1,3,0,65535,,0,0, \r\n";
     rig.files.AddLargeFile(kRouteFile, large, std::string(300, ' ') + "\r\n" + lastWaypoint);
     rig.track.AddPoint(ExampleFix());
-    rig.route.AddWaypoint(ExampleFix());
-    EXPECT_EQ(std::string(rig.route.PendingText()).substr(0, 18), "W,1, 58, 58,RKC124");
+    rig.routeWriter.AddWaypoint(ExampleFix());
+    EXPECT_EQ(std::string(rig.routeWriter.PendingText()).substr(0, 18), "W,1, 58, 58,RKC124");
     const std::string line = rig.track.PendingText();
     EXPECT_EQ(rig.track.Flush(), 0);
-    EXPECT_EQ(rig.route.Flush(), 0);
+    EXPECT_EQ(rig.routeWriter.Flush(), 0);
     EXPECT_EQ(rig.files.Contents(kTrackFile), "cut\r\n" + line);
     EXPECT_EQ(NumberedMessages(rig.boxes.log), L"(1) Route continued... \r\n");
 }

@@ -22,9 +22,7 @@
 #include "output/TrackWriter.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "tests/support/ExampleFix.h"
-#include "tests/support/FakeClock.h"
-#include "tests/support/FixedOffsetZone.h"
-#include "tests/support/RecordingTextBoxes.h"
+#include "tests/support/ProcessingRig.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -32,15 +30,8 @@ namespace {
 const std::string kTrackName = "Kestrave/2009-03-25.plt";
 const std::string kRouteName = "Kestrave/2009-03-25.rte";
 
-struct Rig {
-    explicit Rig(const std::string& root) : files(root.c_str()) {}
-    PosixFileSystem files;
-    FakeClock clock;
-    FixedOffsetZone zone;
-    RecordingTextBoxes boxes;
-    MessageCounter messages;
-    TrackWriter track{files, clock, zone, boxes};
-    RouteWriter route{files, clock, zone, boxes, messages};
+struct Rig : WritersOn<PosixFileSystem> {
+    explicit Rig(const std::string& root) : WritersOn<PosixFileSystem>(root.c_str()) {}
 
     bool Logged(const std::string& text) const {
         return boxes.log.find(std::wstring(text.begin(), text.end())) != std::wstring::npos;
@@ -111,9 +102,9 @@ TEST(DayFilePosix, OnlyAPlainFileWithOneNameIsWritten) {
         // A pipe must not hold the flush up, nor the route's look at its day's end.
         const int outcome = InChildProcess(10, [&] {
             Rig rig(temp.path);
-            rig.route.AddWaypoint(ExampleFix());
+            rig.routeWriter.AddWaypoint(ExampleFix());
             rig.track.AddPoint(ExampleFix());
-            if (rig.track.Flush() != kFlushOpenFailed || rig.route.Flush() != kFlushOpenFailed) return 1;
+            if (rig.track.Flush() != kFlushOpenFailed || rig.routeWriter.Flush() != kFlushOpenFailed) return 1;
             if (!rig.Logged("Cannot open " + temp.path + "/" + kTrackName + ": " + c.reason)) return 2;
             if (!rig.Logged("Cannot open " + temp.path + "/" + kRouteName + ": " + c.reason)) return 3;
             return 0;
@@ -250,11 +241,11 @@ TEST(DayFilePosix, FilesBeyondFourGibibytesAreAppendedToAndContinued) {
     }
     Rig rig(temp.path);
     rig.track.AddPoint(ExampleFix());
-    rig.route.AddWaypoint(ExampleFix());
-    EXPECT_EQ(std::string(rig.route.PendingText()).substr(0, 18), "W,1, 58, 58,RKC124");
+    rig.routeWriter.AddWaypoint(ExampleFix());
+    EXPECT_EQ(std::string(rig.routeWriter.PendingText()).substr(0, 18), "W,1, 58, 58,RKC124");
     const std::string line = rig.track.PendingText();
     EXPECT_EQ(rig.track.Flush(), 0);
-    EXPECT_EQ(rig.route.Flush(), 0);
+    EXPECT_EQ(rig.routeWriter.Flush(), 0);
     const uint64_t before = static_cast<uint64_t>(large) + lastWaypoint.size();
     EXPECT_EQ(SizeOf(temp.path + "/" + kTrackName), before + line.size());
     const int fd = open((temp.path + "/" + kTrackName).c_str(), O_RDONLY);

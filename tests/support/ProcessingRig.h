@@ -1,4 +1,5 @@
 #pragma once
+#include <utility>
 #include "nmea/GpsFix.h"
 #include "output/MessageCounter.h"
 #include "output/RouteWriter.h"
@@ -8,10 +9,15 @@
 #include "tests/support/FixedOffsetZone.h"
 #include "tests/support/RecordingTextBoxes.h"
 
-// Real track and route writers on fake platform parts, for the processing tests to
-// hand fixes to. Their zone and log box are their own, apart from the processor's.
-struct WriterRig {
-    FakeFileSystem files;
+// Real track and route writers on a file system of the test's choice and fake other
+// platform parts, for the processing tests to hand fixes to. Their zone and log box
+// are their own, apart from the processor's.
+template <typename Files>
+struct WritersOn {
+    template <typename... Args>
+    explicit WritersOn(Args&&... filesArguments) : files(std::forward<Args>(filesArguments)...) {}
+
+    Files files;
     FakeClock clock;
     FixedOffsetZone zone;
     RecordingTextBoxes boxes;
@@ -19,6 +25,8 @@ struct WriterRig {
     TrackWriter track{files, clock, zone, boxes};
     RouteWriter routeWriter{files, clock, zone, boxes, messages};
 };
+
+using WriterRig = WritersOn<FakeFileSystem>;
 
 // A paired fix on 25.03.09 at the given UTC second of the day, at 48 N 11 E, moving
 // east at 10 km/h with HDOP 1.0; tests change the fields they are about.
