@@ -6,9 +6,11 @@
 
 const char kUsageText[] =
     "Usage:\n"
-    "  kestrave                          the terminal program: live logging with a status screen\n"
-    "  kestrave log [--device PATH] [--speed BAUD]\n"
-    "                                    live logging from the GPS receiver, without a screen\n"
+    "  kestrave [--device PATH]          the terminal program: live logging with a status screen\n"
+    "  kestrave log [--device PATH] [--speed BAUD] [--quiet]\n"
+    "                                    live logging from the GPS receiver, without a screen;\n"
+    "                                    --quiet prints log lines and changes of state only\n"
+    "                                    (port, fix, new day file): the way to run it unattended\n"
     "  kestrave replay FILE...           replay recorded NMEA files into the day files, as fast as possible\n"
     "  kestrave simulate --out FILE [--seed N] [--minutes M]\n"
     "  kestrave simulate --pty [--speed-up N] [--seed N] [--minutes M] [--out FILE]\n"
@@ -83,9 +85,11 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
         } else if (arg == "--status-log") {
             if (!needValue("a file name")) return false;
             line.statusLog = value;
-        } else if (arg == "--device" && mode == CommandLine::Mode::Log) {
+        } else if (arg == "--device" && (mode == CommandLine::Mode::Log || mode == CommandLine::Mode::Window)) {
             if (!needValue("a tty path such as /dev/ttyUSB0")) return false;
             line.device = value;
+        } else if (arg == "--quiet" && mode == CommandLine::Mode::Log) {
+            line.quiet = true;
         } else if (arg == "--speed" && mode == CommandLine::Mode::Log) {
             uint64_t baud = 0;
             if (!needValue("a baud rate") || !ParseUnsigned(value, 4000000, &baud) || baud == 0) {

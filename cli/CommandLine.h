@@ -15,6 +15,7 @@ struct CommandLine {
     std::string statusLog;           // every status box text goes here
     std::string device;              // log: a tty path bound to the selected port
     int64_t speed = 0;               // log: baud rate; 0 = from the settings
+    bool quiet = false;              // log: status texts only when their kind changes
     bool gpsOnly = false;            // read "$GP" sentences alone, whatever the settings say
     uint32_t seed = 1;               // simulate
     std::string simulateOut;         // simulate --out FILE; with --pty, a copy of the bytes sent

@@ -31,6 +31,11 @@ void ConsoleObserver::OnText(int control, const wchar_t* text, bool) {
         fputs(utf8, statusLog_);
         fputs("\n----\n", statusLog_);
     }
+    if (statusToOutput_ && quiet_) {
+        const std::wstring& change = changes_.Take(text);
+        if (change.empty()) return;
+        WideToUtf8(change.c_str(), utf8, sizeof utf8);
+    }
     if (statusToOutput_) {
         PrintLines(utf8, stdout);
         fputs("\n", stdout);

@@ -1,11 +1,12 @@
 #pragma once
 #include <cstdio>
 #include <string>
+#include "cli/StatusChanges.h"
 #include "shell/StatusDialog.h"
 
 // The boxes of a program without a screen: log lines to standard output, status
 // texts to a status log file (each followed by "\n----\n") and, when asked, to
-// standard output too.
+// standard output too: all of them, or (quiet) the changes of state alone.
 // Opens the --status-log file when one is given, to add to what it holds; false,
 // after saying why on standard error, when it cannot be written.
 bool OpenStatusLog(const std::string& path, FILE** file);
@@ -15,7 +16,8 @@ bool CloseStatusLog(const std::string& path, FILE* file);
 
 class ConsoleObserver : public TextObserver {
 public:
-    ConsoleObserver(FILE* statusLog, bool statusToOutput) : statusLog_(statusLog), statusToOutput_(statusToOutput) {}
+    ConsoleObserver(FILE* statusLog, bool statusToOutput, bool quiet = false)
+        : statusLog_(statusLog), statusToOutput_(statusToOutput), quiet_(quiet) {}
 
     void OnText(int control, const wchar_t* text, bool replaced) override;
     bool KeepsStatusLog() const { return statusLog_ != nullptr; }
@@ -23,4 +25,6 @@ public:
 private:
     FILE* statusLog_;
     bool statusToOutput_;
+    bool quiet_;
+    StatusChanges changes_;
 };

@@ -4,6 +4,7 @@
 
 #include "cli/HostApplication.h"
 #include "cli/Session.h"
+#include "platform/Utf8.h"
 #include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixTickTimer.h"
 
@@ -29,12 +30,33 @@ public:
                    HostApplication::OutputFolder().c_str());
         }
         fflush(stdout);
-        while (timer.WaitForNextTick()) app.window.Tick();
+        while (timer.WaitForNextTick()) {
+            app.window.Tick();
+            if (line_.quiet) SayStartedFiles(app);
+        }
         return 0;
     }
 
 private:
+    // A day file this run created is a change of state worth a line when the rest is quiet.
+    void SayStartedFiles(Application& app) {
+        SayStarted(app.track.FilesStarted(), app.track.LastStartedPath(), &trackFiles_);
+        SayStarted(app.route.FilesStarted(), app.route.LastStartedPath(), &routeFiles_);
+    }
+    void SayStarted(uint32_t started, const wchar_t* path, uint32_t* said) {
+        if (started == *said) return;
+        *said = started;
+        static wchar_t host[kDisplayPathChars];
+        static char text[4 * kDisplayPathChars];
+        HostApplication::Files().DisplayPath(path, host, kDisplayPathChars);
+        WideToUtf8(host, text, sizeof text);
+        printf("Started the day file %s\n", text);
+        fflush(stdout);
+    }
+
     const CommandLine& line_;
+    uint32_t trackFiles_ = 0;
+    uint32_t routeFiles_ = 0;
 };
 
 }  // namespace

@@ -66,7 +66,7 @@ int RunSession(const CommandLine& line, Clock& clock, SessionFace& face) {
         return 2;
     }
     Application& app = HostApplication::App();
-    ConsoleObserver console(statusLog, face.StatusToOutput());
+    ConsoleObserver console(statusLog, face.StatusToOutput(), line.quiet);
     app.dialog.SetObserver(&console);
     app.window.Create();
     app.window.Activate();
@@ -78,7 +78,10 @@ int RunSession(const CommandLine& line, Clock& clock, SessionFace& face) {
     int code = face.Run(app, console);
     app.window.Teardown();
     if (!CloseStatusLog(line.statusLog, statusLog) && code == 0) code = 1;
-    if (code != 2) {
+    const bool nothingWritten = app.track.LinesWritten() + app.route.LinesWritten() == 0;
+    if (code != 2 && nothingWritten && face.NothingWrittenLine() != nullptr) {
+        printf("%s\n", face.NothingWrittenLine());
+    } else if (code != 2) {
         printf("%s%s\n", face.ClosingLine(), HostApplication::OutputFolder().c_str());
     }
     if (StandardOutputFailed() && code == 0) code = 1;

@@ -25,6 +25,8 @@ public:
     virtual int Run(Application& app, ConsoleObserver& console) = 0;
     // Printed after the teardown, followed by the output folder.
     virtual const char* ClosingLine() const = 0;
+    // Printed in its place when no line reached a day file in this run (none: the closing line).
+    virtual const char* NothingWrittenLine() const { return nullptr; }
 };
 
 // The one start-up and teardown of every command that runs the program: the stop

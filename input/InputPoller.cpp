@@ -29,6 +29,8 @@ void InputPoller::StartReplay(FileHandle file, const wchar_t* path) {
     CloseReplay();
     replayFile = file;
     replayedBytes_ = 0;
+    sentencesAtStart_ = assembler_.Sentences();
+    lastContent_ = Content::Nmea;
     files_.DisplayPath(path, replayPath_, kDisplayPathChars);
 }
 
@@ -52,6 +54,10 @@ void InputPoller::PollReplayFile() {
             EndReplay();
             return;
         }
+        if (replayedBytes_ == 0) {
+            firstBytes_[0] = chunk_[0];
+            firstBytes_[1] = count > 1 ? chunk_[1] : 0;
+        }
         Feed(count);
         replayedBytes_ += count;
         if (static_cast<uint32_t>(clock_.TickMs() - start) > kBudgetMs) return;
@@ -61,6 +67,15 @@ void InputPoller::PollReplayFile() {
 void InputPoller::EndReplay() {
     FinishReplay();
     boxes_.AppendText(kLogBox, L"File processed\r\n");
+    lastContent_ = ReplayedContent();
+}
+
+// A gzip file is told by its magic bytes, which no NMEA text begins with; it may hold
+// a "$GP" line by chance. A recording of valid NMEA without a fix has sentences.
+InputPoller::Content InputPoller::ReplayedContent() const {
+    if (replayedBytes_ == 0) return Content::Empty;
+    if (replayedBytes_ >= 2 && firstBytes_[0] == 0x1f && firstBytes_[1] == 0x8b) return Content::Compressed;
+    return assembler_.Sentences() == sentencesAtStart_ ? Content::NotNmea : Content::Nmea;
 }
 
 // Keeps what was read and says why the rest is missing, in place of "File processed",
@@ -98,9 +113,13 @@ void InputPoller::PollSerialPort() {
         if (code != 0) {
             swprintf(message, sizeof message / sizeof message[0], L"COM-port open error (%d)!\r\n", code);
             boxes_.AppendText(kStatusBox, message);
+            SayWhyNotOpen();
             return;
         }
+        openFailure_[0] = L'\0';
     }
+    const uint64_t sentences = assembler_.Sentences();
+    bool bytesRead = false;
     for (int reads = 0; reads < kMaxSerialReadsPerTick; ++reads) {
         int32_t count = port_.Read(chunk_, kChunkBytes);
         if (count < 0) {
@@ -109,7 +128,44 @@ void InputPoller::PollSerialPort() {
             boxes_.AppendText(kStatusBox, L"COM-port read error!\r\n");
             return;
         }
-        if (count == 0) return;
+        if (count == 0) break;
+        bytesRead = true;
         Feed(static_cast<uint32_t>(count));
     }
+    WatchForSentences(bytesRead, assembler_.Sentences() != sentences);
+}
+
+// The status box repeats the numbered error every tick; the log box gets the cause
+// in words once, and again only when it changes or after the port opened in between.
+void InputPoller::SayWhyNotOpen() {
+    wchar_t cause[kOpenFailureChars];
+    if (!port_.DescribeOpenFailure(cause, kOpenFailureChars) || wcscmp(cause, openFailure_) == 0) return;
+    wcscpy(openFailure_, cause);
+    wchar_t line[kOpenFailureChars + 2];
+    swprintf(line, sizeof line / sizeof line[0], L"%ls\r\n", cause);
+    boxes_.AppendText(kLogBox, line);
+}
+
+// Bytes that never make a sentence are most often sent at another speed than the
+// port's; said once, until a sentence comes again.
+void InputPoller::WatchForSentences(bool bytesRead, bool sentenceHandedOn) {
+    if (sentenceHandedOn) {
+        ticksWithoutSentence_ = 0;
+        saidNoSentence_ = false;
+        return;
+    }
+    if (!bytesRead || saidNoSentence_ || ++ticksWithoutSentence_ < kTicksWithoutSentence) return;
+    saidNoSentence_ = true;
+    wchar_t device[kDisplayPathChars];
+    wchar_t named[kDisplayPathChars + 4];
+    named[0] = L'\0';
+    if (port_.Describe(port_.portNumber, device, kDisplayPathChars)) {
+        swprintf(named, sizeof named / sizeof named[0], L", %ls,", device);
+    }
+    wchar_t message[2 * kDisplayPathChars + 256];
+    swprintf(message, sizeof message / sizeof message[0],
+             L"Bytes arrive on COM%d%ls but no NMEA sentence at %d baud: is the speed right? Receivers usually send "
+             L"at 9600 or 4800 (Tools > Select port speed).\r\n",
+             static_cast<int>(port_.portNumber), named, static_cast<int>(port_.portSpeed));
+    boxes_.AppendText(kLogBox, message);
 }

@@ -16,6 +16,9 @@ public:
     static constexpr uint32_t kBudgetMs = 500;
     static constexpr int kMaxChunksPerTick = 1000;
     static constexpr int kMaxSerialReadsPerTick = 10;
+    // Ticks with bytes but without a sentence before the log box says so.
+    static constexpr int kTicksWithoutSentence = 5;
+    static constexpr int kOpenFailureChars = 512;
 
     InputPoller(FileSystem& files, Clock& clock, SerialPort& port, SentenceAssembler& assembler,
                 TrackWriter& track, RouteWriter& route, TextBoxes& boxes);
@@ -30,6 +33,12 @@ public:
     uint64_t ReplayedBytes() const { return replayedBytes_; }
     // How many replays a read error cut short.
     uint32_t ReadErrors() const { return readErrors_; }
+    // What the last replay that reached its end held: a file from which the assembler
+    // took no sentence is no NMEA recording.
+    enum class Content { Nmea, Empty, Compressed, NotNmea };
+    Content LastReplayContent() const { return lastContent_; }
+    // The host path of the file being replayed, or of the last one.
+    const wchar_t* ReplayPath() const { return replayPath_; }
     // Closes the replay file, if any, without flushing (the exit does its own flushes).
     void CloseReplay();
 
@@ -40,7 +49,10 @@ private:
     void EndReplay();
     void StopOnReadError();
     void FinishReplay();
+    Content ReplayedContent() const;
     void PollSerialPort();
+    void SayWhyNotOpen();
+    void WatchForSentences(bool bytesRead, bool sentenceHandedOn);
     void Feed(uint32_t count);
 
     FileSystem& files_;
@@ -52,6 +64,12 @@ private:
     TextBoxes& boxes_;
     uint64_t replayedBytes_ = 0;
     uint32_t readErrors_ = 0;
+    Content lastContent_ = Content::Nmea;
+    uint64_t sentencesAtStart_ = 0;
+    uint8_t firstBytes_[2] = {};
     wchar_t replayPath_[kDisplayPathChars] = {};
     uint8_t chunk_[kChunkBytes] = {};
+    wchar_t openFailure_[kOpenFailureChars] = {};  // the cause last told, empty once the port opened
+    int ticksWithoutSentence_ = 0;
+    bool saidNoSentence_ = false;
 };

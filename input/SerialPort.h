@@ -40,6 +40,13 @@ public:
     void SelectSpeed(int32_t speed);
 
     bool IsOpen() const { return handle_ != kInvalidSerial; }
+    // After a failed Open: the device's account of why, in words; false when there is
+    // none, as for a negative port number, which asks no device.
+    bool DescribeOpenFailure(wchar_t* out, int chars) {
+        return portNumber >= 0 && device_.DescribeOpenFailure(out, chars);
+    }
+    // What COM<number> leads to, for a port menu (SerialDevice::Describe).
+    bool Describe(int32_t number, wchar_t* out, int chars) const { return device_.Describe(number, out, chars); }
 
     int32_t portNumber = 1;    // COM<n>; kNoPort for none
     int32_t portSpeed = 4800;  // bits per second

@@ -121,6 +121,7 @@ void SentenceAssembler::Step(uint8_t byte, uint16_t trigger) {
     // The line end is tested before the trigger, so CR or LF always ends the sentence.
     if (byte == kCr || byte == kLf) {
         sentence_[position_] = '\0';
+        ++sentences_;
         sink_.ProcessSentence(sentence_);
         collecting_ = false;
         position_ = 0;

@@ -17,6 +17,9 @@ public:
     // A whole read at once; the same as feeding its bytes one by one, only cheaper.
     void Feed(const uint8_t* bytes, uint32_t count);
     void FeedByte(uint8_t byte) { Feed(&byte, 1); }
+    // How many sentences went to the sink, whatever they hold: a file that adds none
+    // is no NMEA recording.
+    uint64_t Sentences() const { return sentences_; }
 
 private:
     // The rule for one byte; trigger is 0, or the two talker letters (first in the high
@@ -34,5 +37,6 @@ private:
     bool collecting_ = false;
     uint32_t triggerWindow_ = 0;  // last bytes received, newest in the low byte
     int8_t position_ = 0;
+    uint64_t sentences_ = 0;
     char sentence_[128] = {};
 };

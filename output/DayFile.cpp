@@ -82,6 +82,7 @@ int DayFile::BeginLine(const GpsFix& fix, bool* dayStarted) {
             if (dateKey_ >= 0) result |= FlushLines(true);
             unsynced_ = false;
             Reset();
+            writtenToday_ = 0;
             dateKey_ = date;
             fileDay_ = local.day;
             fileMonth_ = local.month;
@@ -107,6 +108,7 @@ bool DayFile::AppendLine(const BoundedText& line) {
         return false;
     }
     fillLength_ += static_cast<int32_t>(line.Length());
+    ++pendingLines_;
     return true;
 }
 
@@ -123,6 +125,8 @@ int DayFile::FlushLines(bool toDisk) {
     const bool due = fillLength_ > 0 || (toDisk && unsynced_);
     const int result = due ? AppendToFile(toDisk) : 0;
     if (result == 0) {
+        writtenToday_ += pendingLines_;
+        linesWritten_ += pendingLines_;
         Reset();
         lastFlushTick_ = clock_.TickMs();
     }
@@ -132,6 +136,7 @@ int DayFile::FlushLines(bool toDisk) {
 void DayFile::Reset() {
     buffer_[0] = '\0';
     fillLength_ = 0;
+    pendingLines_ = 0;
     minuteKey_ = -1;
 }
 
@@ -215,6 +220,11 @@ int DayFile::AppendToFile(bool toDisk) {
     if (!files_.Close(file)) return Fail(kFlushWriteFailed, Step::Close);
     unsynced_ = !toDisk;
     explained_ = false;
+    // The header went in with these lines: this run started the file.
+    if (before == 0) {
+        ++filesStarted_;
+        wmemcpy(startedPath_, filePath_, wcslen(filePath_) + 1);
+    }
     return 0;
 }
 

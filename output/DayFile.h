@@ -86,6 +86,13 @@ public:
     uint32_t FileErrors() const { return fileErrors_; }
     int32_t FillLength() const { return fillLength_; }
     int FileDay() const { return fileDay_; }
+    // Lines of the current local day this run, pending ones included.
+    uint32_t LinesToday() const { return writtenToday_ + pendingLines_; }
+    // Lines this run appended to a day file, over all days.
+    uint32_t LinesWritten() const { return linesWritten_; }
+    // Day files this run created (wrote the header of), and the path of the last one.
+    uint32_t FilesStarted() const { return filesStarted_; }
+    const wchar_t* LastStartedPath() const { return startedPath_; }
 
 private:
     int FlushLines(bool toDisk);
@@ -109,6 +116,11 @@ private:
     const Kind kind_;
 
     int32_t fillLength_ = 0;
+    uint32_t pendingLines_ = 0;
+    uint32_t writtenToday_ = 0;
+    uint32_t linesWritten_ = 0;
+    uint32_t filesStarted_ = 0;
+    wchar_t startedPath_[kFilePathChars] = {};
     int32_t minuteKey_ = -1;
     int32_t dateKey_ = -1;
     int fileDay_ = 0;

@@ -28,6 +28,12 @@ public:
     int32_t FillLength() const;
     // How many file operations have failed and said so in the log box.
     uint32_t FileErrors() const { return day_.FileErrors(); }
+    // Lines of the current local day this run (pending ones included), lines written
+    // this run, day files this run started and the path of the last one.
+    uint32_t LinesToday() const { return day_.LinesToday(); }
+    uint32_t LinesWritten() const { return day_.LinesWritten(); }
+    uint32_t FilesStarted() const { return day_.FilesStarted(); }
+    const wchar_t* LastStartedPath() const { return day_.LastStartedPath(); }
 
 private:
     // Pending lines in the first 1024 bytes; the last line may run into the 256 behind.

@@ -41,4 +41,11 @@ public:
     virtual void Close(SerialHandle port) = 0;
     // The system error code of the last failed operation.
     virtual uint32_t LastError() = 0;
+    // After an opening that failed, at Open or at a later step of it: one sentence that
+    // names the device, says why in words and what to do. False when there is none.
+    virtual bool DescribeOpenFailure(wchar_t* out, int chars) = 0;
+    // For a port menu: what COM<portNumber> would open now, in words, such as
+    // "u-blox GNSS receiver (ttyACM0)". False, with out saying so, when the number has
+    // no device. Opens nothing; LastError is left as it was.
+    virtual bool Describe(int32_t portNumber, wchar_t* out, int chars) = 0;
 };

@@ -55,7 +55,9 @@ void MainWindow::Tick() {
         track_.Flush();
         route_.Flush();
     }
+    const bool replaying = poller_.Replaying();
     poller_.Poll();
+    if (replaying && !poller_.Replaying()) SayWhenNotNmea();
     if (++flags_.noDataTicks > kNoDataAfterTicks) {
         flags_.noDataTicks = 0;
         boxes_.SetText(kStatusBox, L"No data \r\n");
@@ -78,6 +80,45 @@ bool MainWindow::OpenNmeaFile(const wchar_t* path) {
     flags_.flushRequested = true;
     poller_.StartReplay(file, path);
     return true;
+}
+
+namespace {
+
+// GPSBabel's output name for a file to convert: its name with ".gpx" replaced by
+// ".nmea", else with ".nmea" added, so that it never names the input itself.
+void ConvertedName(const wchar_t* path, wchar_t* out, size_t room) {
+    const wchar_t* slash = wcsrchr(path, L'/');
+    const wchar_t* dot = wcsrchr(slash != nullptr ? slash : path, L'.');
+    const bool gpx = dot != nullptr && wcscasecmp(dot, L".gpx") == 0;
+    const int keep = gpx ? static_cast<int>(dot - path) : static_cast<int>(wcslen(path));
+    swprintf(out, room, L"%.*ls.nmea", keep, path);
+}
+
+}  // namespace
+
+// After "File processed", a file that gave no sentence is named with what to do, and
+// counts as a file error: its "File processed" alone would pass for a replay that
+// found nothing to write.
+void MainWindow::SayWhenNotNmea() {
+    const InputPoller::Content content = poller_.LastReplayContent();
+    if (content == InputPoller::Content::Nmea) return;
+    ++fileErrors_;
+    const wchar_t* path = poller_.ReplayPath();
+    static wchar_t message[2 * kDisplayPathChars + 256];
+    const size_t room = sizeof message / sizeof message[0];
+    if (content == InputPoller::Content::Empty) {
+        swprintf(message, room, L"%ls is empty.\r\n", path);
+    } else if (content == InputPoller::Content::Compressed) {
+        swprintf(message, room, L"%ls is compressed: unpack it first (gunzip).\r\n", path);
+    } else {
+        wchar_t converted[kDisplayPathChars + 8];
+        ConvertedName(path, converted, sizeof converted / sizeof converted[0]);
+        swprintf(message, room,
+                 L"no NMEA sentence found in %ls: Kestrave reads NMEA 0183 recordings; convert GPX first, e.g. with "
+                 L"GPSBabel (gpsbabel -i gpx -f %ls -o nmea -F %ls).\r\n",
+                 path, path, converted);
+    }
+    boxes_.AppendText(kLogBox, message);
 }
 
 void MainWindow::HandleCommand(int command) {

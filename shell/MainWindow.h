@@ -57,11 +57,14 @@ public:
     StartupState State() const { return startupState_; }
     bool Closing() const { return closing_; }
     uint32_t TickCount() const { return tickCount_; }
-    // How many replay files could not be opened or read to their end.
+    // The application's file system, for a face that shows host paths.
+    FileSystem& Files() const { return files_; }
+    // How many replay files could not be opened or read to their end, or held no NMEA.
     uint32_t FileErrors() const { return fileErrors_ + poller_.ReadErrors(); }
 
 private:
     void ReadNmeaFile();
+    void SayWhenNotNmea();
     void Exit();
 
     FileSystem& files_;

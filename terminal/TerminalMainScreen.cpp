@@ -3,6 +3,7 @@
 #include <curses.h>
 
 #include <algorithm>
+#include <cwchar>
 
 #include "terminal/TerminalMenu.h"
 #include "terminal/TerminalText.h"
@@ -14,11 +15,11 @@ constexpr int kCtrlA = 1;
 constexpr int kCtrlL = 12;
 constexpr int kCtrlQ = 17;
 constexpr int kStatusRows = 11;  // the fix text and a "DROPPED" line, with the frame
+constexpr int kSummaryRows = 3;  // input, today's counts (or the flush note), output folder
 constexpr int kWheelLines = 3;
 // Button positions across the dialog, in its 128 dialog units.
 constexpr int kDialogUnits = 128;
 constexpr int kButtonUnits[3] = {7, 48, 90};
-constexpr const wchar_t* kButtonTexts[3] = {L"Flush", L"None", L"None"};
 constexpr const wchar_t* kHints = L" F10 Tools  Ctrl+A About  Ctrl+Q Quit  Tab Buttons  PgUp/PgDn Log";
 
 }  // namespace
@@ -38,7 +39,7 @@ int TerminalMainScreen::Handle(const TerminalEvent& event, TerminalScreen& scree
     if (event.IsChar(kCtrlQ)) return kCommandCloseNow;
     if (event.IsChar(kCtrlL)) clearok(curscr, TRUE);
     focus_ = CycleFocus(event, focus_, kFocusCount);
-    if ((event.IsEnter() || event.IsChar(' ')) && focus_ != LogBox) Press(focus_);
+    if ((event.IsEnter() || event.IsChar(' ')) && focus_ != LogBox) return Press(focus_, screen, events);
     if (event.IsKey(KEY_UP)) ScrollLog(-1);
     if (event.IsKey(KEY_DOWN)) ScrollLog(1);
     if (event.IsKey(KEY_PPAGE)) ScrollLog(-std::max(1, logVisible_ - 1));
@@ -58,7 +59,7 @@ int TerminalMainScreen::Click(const TerminalEvent& event, TerminalScreen& screen
     for (int button = 0; button < 3; ++button) {
         if (buttons_[button].Contains(event.y, event.x)) {
             focus_ = button;
-            Press(button);
+            return Press(button, screen, events);
         }
     }
     if (log_.Contains(event.y, event.x)) focus_ = LogBox;
@@ -66,13 +67,16 @@ int TerminalMainScreen::Click(const TerminalEvent& event, TerminalScreen& screen
 }
 
 int TerminalMainScreen::OpenMenu(TerminalScreen& screen, TerminalEvents& events) {
-    TerminalMenu menu(app_.window, tools_.y + 1, tools_.x - 1);
+    TerminalMenu menu(app_.window, app_.port, tools_.y + 1, tools_.x - 1);
     return menu.Run(screen, events);
 }
 
-// Only Flush does something; the two None buttons have no action.
-void TerminalMainScreen::Press(int button) {
-    if (button == FlushButton) app_.dialog.PressFlush();
+// The port and speed buttons show the choice and lead to where it is changed.
+int TerminalMainScreen::Press(int button, TerminalScreen& screen, TerminalEvents& events) {
+    if (button != FlushButton) return OpenMenu(screen, events);
+    app_.dialog.PressFlush();
+    summary_.NoteFlush(app_.window.TickCount());
+    return 0;
 }
 
 void TerminalMainScreen::ScrollLog(int lines) {
@@ -91,15 +95,26 @@ void TerminalMainScreen::Draw(TerminalScreen& screen) {
     tools_ = {1, 1, 1, screen.Text(1, 1, columns - 1, std::wstring(L" ") + kToolsMenuText + L" ", TerminalScreen::Bold)};
 
     int inside = std::max(0, rows - 4);  // below the menu bar, above the buttons and the hints
-    TerminalRect status{2, 0, std::clamp(inside - 5, 3, kStatusRows), columns};
-    TerminalRect log{status.y + status.height, 0, std::max(3, inside - status.height), columns};
+    TerminalRect status{2, 0, std::clamp(inside - 5 - kSummaryRows, 3, kStatusRows), columns};
+    TerminalRect log{status.y + status.height + kSummaryRows, 0, std::max(3, inside - status.height - kSummaryRows),
+                     columns};
     DrawStatus(screen, status);
+    DrawSummary(screen, status.y + status.height, columns);
     DrawLog(screen, log);
 
     int buttonRow = log.y + log.height;
+    wchar_t port[24];
+    wchar_t speed[24];
+    if (app_.port.portNumber == SerialPort::kNoPort) {
+        swprintf(port, sizeof port / sizeof port[0], L"Port: None");
+    } else {
+        swprintf(port, sizeof port / sizeof port[0], L"Port: COM%d", app_.port.portNumber);
+    }
+    swprintf(speed, sizeof speed / sizeof speed[0], L"Speed: %d", app_.port.portSpeed);
+    const wchar_t* texts[3] = {L"Flush", port, speed};
     for (int button = 0; button < 3; ++button) {
         buttons_[button] =
-            screen.Button(buttonRow, columns * kButtonUnits[button] / kDialogUnits, kButtonTexts[button], focus_ == button);
+            screen.Button(buttonRow, columns * kButtonUnits[button] / kDialogUnits, texts[button], focus_ == button);
     }
     screen.Line(rows - 1, 0, columns, kHints, TerminalScreen::Reverse);
 }
@@ -114,6 +129,18 @@ void TerminalMainScreen::DrawStatus(TerminalScreen& screen, const TerminalRect& 
     for (int row = 0; row < visible && first + row < static_cast<int>(lines.size()); ++row) {
         screen.Text(rect.y + 1 + row, rect.x + 1, rect.width - 2, lines[static_cast<size_t>(first + row)]);
     }
+}
+
+void TerminalMainScreen::DrawSummary(TerminalScreen& screen, int row, int columns) {
+    const uint32_t tick = app_.window.TickCount();
+    const std::wstring note = summary_.FlushNote(tick, app_.flags.flushRequested);
+    screen.Text(row, 1, columns - 2, summary_.InputLine());
+    if (note.empty()) {
+        screen.Text(row + 1, 1, columns - 2, summary_.CountsLine());
+    } else {
+        screen.Text(row + 1, 1, columns - 2, note, TerminalScreen::Bold);
+    }
+    screen.Text(row + 2, 1, columns - 2, summary_.FolderLine());
 }
 
 void TerminalMainScreen::DrawLog(TerminalScreen& screen, const TerminalRect& rect) {

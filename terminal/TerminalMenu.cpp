@@ -10,15 +10,22 @@
 namespace {
 
 constexpr int kClose = -1;
+constexpr int kDeviceTextChars = 256;  // a long by-id description or link target is cut
 
 bool IsSeparator(int item) { return kToolsMenu[item].text == nullptr; }
 bool IsSubMenu(int item) { return kToolsMenu[item].text != nullptr && kToolsMenu[item].command == 0; }
+bool IsComPort(int item) {
+    return kToolsMenu[item].command >= kCommandPortFirst && kToolsMenu[item].command <= kCommandPortLast;
+}
 
 }  // namespace
 
-TerminalMenu::TerminalMenu(const MainWindow& window, int top, int left) : window_(window), top_(top), left_(left) {
+TerminalMenu::TerminalMenu(const MainWindow& window, const SerialPort& port, int top, int left)
+    : window_(window), port_(port), top_(top), left_(left) {
     for (int i = 0; i < kToolsMenuCount; ++i) {
-        if (!kToolsMenu[i].subItem) main_.items.push_back(i);
+        if (kToolsMenu[i].subItem) continue;
+        main_.items.push_back(i);
+        main_.texts.push_back(IsSeparator(i) ? L"" : kToolsMenu[i].text);
     }
 }
 
@@ -94,7 +101,22 @@ int TerminalMenu::Click(const TerminalEvent& event) {
 void TerminalMenu::OpenSubMenu() {
     int parent = main_.items[main_.selected];
     sub_.items.clear();
-    for (int i = parent + 1; i < kToolsMenuCount && kToolsMenu[i].subItem; ++i) sub_.items.push_back(i);
+    sub_.texts.clear();
+    int nameWidth = 0;
+    for (int i = parent + 1; i < kToolsMenuCount && kToolsMenu[i].subItem; ++i) {
+        sub_.items.push_back(i);
+        if (IsComPort(i)) nameWidth = std::max(nameWidth, CellWidth(kToolsMenu[i].text));
+    }
+    // "COM1   u-blox GNSS receiver (ttyACM0)": the devices in a column after the names.
+    for (int item : sub_.items) {
+        std::wstring text = kToolsMenu[item].text;
+        if (IsComPort(item)) {
+            wchar_t device[kDeviceTextChars];
+            port_.Describe(kToolsMenu[item].command - kCommandPortFirst, device, kDeviceTextChars);
+            text += std::wstring(static_cast<size_t>(nameWidth - CellWidth(text) + 2), L' ') + device;
+        }
+        sub_.texts.push_back(text);
+    }
     sub_.selected = 0;
     sub_.first = 0;
     for (size_t row = 0; row < sub_.items.size(); ++row) {
@@ -127,9 +149,7 @@ void TerminalMenu::Draw(TerminalScreen& screen) {
 // Sizes the popup to its texts and keeps it, and its selection, on the screen.
 void TerminalMenu::Place(TerminalScreen& screen, Popup& popup, int top, int left) {
     int textWidth = 0;
-    for (int item : popup.items) {
-        if (!IsSeparator(item)) textWidth = std::max(textWidth, CellWidth(kToolsMenu[item].text));
-    }
+    for (const std::wstring& text : popup.texts) textWidth = std::max(textWidth, CellWidth(text));
     TerminalRect& rect = popup.rect;
     rect.width = std::min(textWidth + 8, screen.Columns());
     rect.height = std::min(static_cast<int>(popup.items.size()) + 2, screen.Rows());
@@ -155,7 +175,7 @@ void TerminalMenu::DrawPopup(TerminalScreen& screen, const Popup& popup) {
         }
         bool selected = index == popup.selected;
         const MenuItem& entry = kToolsMenu[item];
-        screen.Line(y, rect.x + 1, rect.width - 2, L"   " + std::wstring(entry.text),
+        screen.Line(y, rect.x + 1, rect.width - 2, L"   " + popup.texts[index],
                     selected ? TerminalScreen::Reverse : TerminalScreen::Plain);
         bool marked = entry.command != 0 &&
                       (entry.command == window_.MarkedPortCommand() || entry.command == window_.MarkedSpeedCommand());

@@ -1,15 +1,18 @@
 #pragma once
+#include <string>
 #include <vector>
+#include "input/SerialPort.h"
 #include "shell/MainWindow.h"
 #include "terminal/TerminalEvents.h"
 #include "terminal/TerminalScreen.h"
 
 // The "Tools" popup and its two sub-menus, dropped down from the menu bar button.
-// The radio marks come from the window each time the menu is drawn.
+// The radio marks come from the window each time the menu is drawn; each opening of
+// the port sub-menu asks the port what every number leads to now.
 class TerminalMenu : public TerminalLayer {
 public:
     // top and left: the cell just below the menu bar button.
-    TerminalMenu(const MainWindow& window, int top, int left);
+    TerminalMenu(const MainWindow& window, const SerialPort& port, int top, int left);
 
     // The command chosen, or 0 when the menu was closed without one.
     int Run(TerminalScreen& screen, TerminalEvents& events);
@@ -19,6 +22,7 @@ private:
     // One popup: entries of the resource table, by index.
     struct Popup {
         std::vector<int> items;
+        std::vector<std::wstring> texts;  // as shown, one per item
         int selected = 0;
         int first = 0;  // first row shown, when the screen is too short for all
         TerminalRect rect;
@@ -34,6 +38,7 @@ private:
     void DrawPopup(TerminalScreen& screen, const Popup& popup);
 
     const MainWindow& window_;
+    const SerialPort& port_;
     int top_;
     int left_;
     Popup main_;

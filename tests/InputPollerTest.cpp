@@ -254,3 +254,120 @@ TEST(InputPollerPortState, ASpeedChangeClosesAtOnceAndTheNextTickOpensAtTheNewSp
 }
 
 }  // namespace
+
+namespace {
+
+int Count(const std::wstring& text, const std::wstring& what) {
+    int count = 0;
+    for (size_t at = text.find(what); at != std::wstring::npos; at = text.find(what, at + what.size())) ++count;
+    return count;
+}
+
+// Why the port does not open goes to the log box once per cause, while the status box
+// repeats the numbered error every tick.
+TEST(InputPollerOpenCause, OneLinePerCauseAgainAfterAChangeOrAnOpenInBetween) {
+    PollerRig rig;
+    rig.serial.Fail(SerialOp::Open, 13);
+    rig.serial.openFailure = L"Permission denied on /dev/ttyACM0: join dialout";
+    for (int tick = 0; tick < 3; ++tick) rig.poller.Poll();
+    EXPECT_EQ(Count(rig.boxes.status, L"COM-port open error (1)!\r\n"), 3) << "the design's message every tick";
+    EXPECT_EQ(rig.boxes.log, L"Permission denied on /dev/ttyACM0: join dialout\r\n");
+
+    rig.serial.openFailure = L"/dev/ttyACM0 is in use by process 7 (gpsd)";
+    rig.poller.Poll();
+    rig.poller.Poll();
+    rig.serial.openFailure = L"/dev/ttyACM0 is in use by process 8 (gpsd)";
+    rig.poller.Poll();
+    EXPECT_EQ(rig.boxes.log,
+              L"Permission denied on /dev/ttyACM0: join dialout\r\n"
+              L"/dev/ttyACM0 is in use by process 7 (gpsd)\r\n"
+              L"/dev/ttyACM0 is in use by process 8 (gpsd)\r\n");
+
+    rig.serial.Heal(SerialOp::Open);
+    rig.poller.Poll();
+    ASSERT_TRUE(rig.port.IsOpen());
+    rig.serial.InjectReadError();
+    rig.poller.Poll();
+    rig.serial.Fail(SerialOp::Open, 16);
+    rig.poller.Poll();
+    rig.poller.Poll();
+    EXPECT_EQ(Count(rig.boxes.log, L"/dev/ttyACM0 is in use by process 8 (gpsd)\r\n"), 2)
+        << "the same cause after an open is told again, once: " << rig.boxes.log;
+}
+
+TEST(InputPollerOpenCause, AFailedLaterStepIsExplainedAfterItsOwnNumber) {
+    PollerRig rig;
+    rig.serial.Fail(SerialOp::SetupQueues, 25);
+    rig.serial.openFailure = L"/tmp/x is not a serial device.";
+    rig.poller.Poll();
+    EXPECT_EQ(rig.boxes.status, L"COM1 opening...\r\nCOM-port open error (2)!\r\n");
+    ASSERT_EQ(rig.boxes.appends.size(), 3u);
+    EXPECT_EQ(rig.boxes.appends.back().control, kLogBox) << "the words come after the number";
+    EXPECT_EQ(rig.boxes.appends.back().text, L"/tmp/x is not a serial device.\r\n");
+}
+
+TEST(InputPollerOpenCause, ADeviceWithoutWordsOrNoPortAddsNoLine) {
+    PollerRig silent;
+    silent.serial.Fail(SerialOp::Open);
+    silent.poller.Poll();
+    EXPECT_TRUE(silent.boxes.log.empty()) << silent.boxes.log;
+
+    PollerRig negative;
+    negative.port.portNumber = -7;
+    negative.serial.openFailure = L"stale words of an earlier open";
+    negative.poller.Poll();
+    EXPECT_EQ(negative.boxes.status, L"COM-7 opening...\r\nCOM-port open error (1)!\r\n");
+    EXPECT_TRUE(negative.boxes.log.empty()) << "no device was asked: " << negative.boxes.log;
+}
+
+// Bytes without sentences for five ticks are most likely a wrong speed.
+TEST(InputPollerNoSentenceHint, OnceAfterFiveTicksOfBytesAndAgainOnlyAfterASentence) {
+    PollerRig rig;
+    rig.port.portSpeed = 4800;
+    for (int tick = 1; tick <= 4; ++tick) {
+        rig.serial.Feed("\x93\xf0\x11garbled\r\n");
+        rig.poller.Poll();
+    }
+    EXPECT_TRUE(rig.boxes.log.empty()) << "four ticks are not yet a pattern";
+    for (int tick = 5; tick <= 9; ++tick) {
+        rig.serial.Feed("\x93\xf0\x11garbled\r\n");
+        rig.poller.Poll();
+    }
+    EXPECT_EQ(Count(rig.boxes.log, L"Bytes arrive on COM1"), 1) << rig.boxes.log;
+    EXPECT_NE(rig.boxes.log.find(L"no NMEA sentence at 4800 baud: is the speed right? Receivers usually send at 9600 "
+                                 L"or 4800 (Tools > Select port speed)."),
+              std::wstring::npos)
+        << rig.boxes.log;
+
+    rig.serial.Feed("$GPGGA,1*00\r\n");
+    rig.poller.Poll();
+    for (int tick = 0; tick < 4; ++tick) {
+        rig.serial.Feed("garbled");
+        rig.poller.Poll();
+    }
+    EXPECT_EQ(Count(rig.boxes.log, L"Bytes arrive"), 1) << "a sentence starts the count again";
+    rig.serial.Feed("garbled");
+    rig.poller.Poll();
+    EXPECT_EQ(Count(rig.boxes.log, L"Bytes arrive"), 2) << "and after it the hint may come again";
+}
+
+TEST(InputPollerNoSentenceHint, QuietTicksAndSentencesSplitAcrossTicksAreNoReason) {
+    PollerRig quiet;
+    for (int tick = 0; tick < 10; ++tick) quiet.poller.Poll();
+    EXPECT_TRUE(quiet.boxes.log.empty()) << "no bytes, nothing to say beyond the design's No data";
+
+    PollerRig slow;
+    const std::string sentence = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
+    // A sentence in three pieces over three ticks, again and again: two ticks of
+    // every three hand nothing on, yet sentences keep coming.
+    for (int round = 0; round < 5; ++round) {
+        for (size_t at = 0; at < sentence.size(); at += 25) {
+            slow.serial.Feed(sentence.substr(at, 25));
+            slow.poller.Poll();
+        }
+    }
+    EXPECT_EQ(slow.sink.sentences.size(), 5u);
+    EXPECT_TRUE(slow.boxes.log.empty()) << slow.boxes.log;
+}
+
+}  // namespace

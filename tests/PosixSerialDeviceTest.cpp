@@ -178,24 +178,24 @@ TEST_F(PosixSerialDeviceTest, NoneOpensNothingEvenWithABoundDevice) {
 }
 
 // A link that is there decides, even when it dangles: the user named the tty.
-// Without one, COM<n> is /dev/ttyS<n-1>, and COM0 is nothing.
-TEST_F(PosixSerialDeviceTest, PortsResolveThroughTheLinkFolderThenTheSerialLines) {
+// Without one, on a machine without serial devices, no number leads anywhere.
+TEST_F(PosixSerialDeviceTest, PortsResolveThroughTheLinkFolderThenTheDevicesPresent) {
     LinkPort("com3", slavePath);
     LinkPort("com2", settingsDir + "/unplugged");
-    PosixSerialDevice device(settingsDir.c_str());
-    PosixSerialDevice noSettings(nullptr);
+    const std::string emptyRoot = settingsDir + "/root";
+    ASSERT_EQ(mkdir(emptyRoot.c_str(), 0777), 0);
+    PosixSerialDevice device(settingsDir.c_str(), nullptr, emptyRoot.c_str());
+    PosixSerialDevice noSettings(nullptr, nullptr, emptyRoot.c_str());
     char path[256];
     ASSERT_TRUE(device.ResolvePath(L"COM3:", path, sizeof path));
     EXPECT_EQ(std::string(path), settingsDir + "/ports/com3");
     ASSERT_TRUE(device.ResolvePath(L"COM2:", path, sizeof path));
     EXPECT_EQ(std::string(path), settingsDir + "/ports/com2");
     for (PosixSerialDevice* each : {&device, &noSettings}) {
-        ASSERT_TRUE(each->ResolvePath(L"COM1:", path, sizeof path));
-        EXPECT_EQ(std::string(path), "/dev/ttyS0");
-        ASSERT_TRUE(each->ResolvePath(L"COM16:", path, sizeof path));
-        EXPECT_EQ(std::string(path), "/dev/ttyS15");
-        EXPECT_FALSE(each->ResolvePath(L"COM0:", path, sizeof path));
-        EXPECT_EQ(each->LastError(), static_cast<uint32_t>(ENOENT));
+        for (const wchar_t* name : {L"COM0:", L"COM1:", L"COM16:"}) {
+            EXPECT_FALSE(each->ResolvePath(name, path, sizeof path));
+            EXPECT_EQ(each->LastError(), static_cast<uint32_t>(ENOENT));
+        }
     }
 
     SerialPort port(device);
@@ -205,14 +205,33 @@ TEST_F(PosixSerialDeviceTest, PortsResolveThroughTheLinkFolderThenTheSerialLines
     EXPECT_EQ(port.Open(), SerialPort::kOpenFailed);
 }
 
+// With a USB receiver present, a ports/com1 link still decides what COM1 opens.
+TEST_F(PosixSerialDeviceTest, ALinkToATerminalWinsOverTheDevicesPresent) {
+    const std::string root = settingsDir + "/root";
+    ASSERT_EQ(system(("mkdir -p '" + root + "/dev' && touch '" + root + "/dev/ttyACM0'").c_str()), 0);
+    PosixSerialDevice device(settingsDir.c_str(), nullptr, root.c_str());
+    SerialPort port(device);
+    port.SelectPort(1);
+    EXPECT_EQ(port.Open(), SerialPort::kSetupQueuesFailed) << "COM1 is the listed ttyACM0, a plain file here";
+
+    LinkPort("com1", slavePath);
+    ASSERT_EQ(port.Open(), 0) << "error " << device.LastError();
+    const char sentence[] = "$GPRMC,\r\n";
+    ASSERT_EQ(write(master, sentence, sizeof sentence - 1), static_cast<ssize_t>(sizeof sentence - 1));
+    char got[64] = {};
+    int32_t count = 0;
+    for (int tries = 0; tries < 20 && count == 0; ++tries) count = port.Read(got, sizeof got - 1);
+    EXPECT_EQ(std::string(got, count > 0 ? static_cast<size_t>(count) : 0), sentence);
+}
+
 TEST_F(PosixSerialDeviceTest, NamesThatAreNotComPortsOrDoNotFitAreRefused) {
-    PosixSerialDevice device(settingsDir.c_str());
+    PosixSerialDevice device(settingsDir.c_str(), slavePath.c_str());
     char path[256];
     for (const wchar_t* name : {L"COM1", L"LPT1:", L"COM1:x", L"COM2147483648:", L"COM99999999999999999999:"}) {
         EXPECT_FALSE(device.ResolvePath(name, path, sizeof path));
     }
     ASSERT_TRUE(device.ResolvePath(L"COM2147483647:", path, sizeof path));
-    EXPECT_EQ(std::string(path), "/dev/ttyS2147483646");
+    EXPECT_EQ(std::string(path), slavePath);
 
     char small[8];
     EXPECT_FALSE(device.ResolvePath(L"COM12:", small, sizeof small));

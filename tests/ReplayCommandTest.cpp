@@ -222,3 +222,82 @@ TEST_F(ReplayCommandTest, TheStatusLogIsAddedToNeverEmptied) {
 }
 
 }  // namespace
+
+// Input that is not NMEA: a file that gives no sentence is named, with what to do,
+// after "File processed", counts as a file error, and no folder is named as holding
+// day files that were never written.
+class NotNmeaReplayTest : public ReplayCommandTest {
+protected:
+    // Replays the named file (in the test folder) alone.
+    Outcome ReplayAlone(const std::string& name) {
+        return Kestrave("replay '" + dir + "/" + name + "' --out '" + dir + "/out'" + Common());
+    }
+    void ExpectNothingWritten(const Outcome& run) {
+        EXPECT_EQ(run.exitCode, 1) << run.output;
+        EXPECT_NE(run.output.find("\nNo day file was written.\n"), std::string::npos) << run.output;
+        EXPECT_EQ(run.output.find("are in"), std::string::npos) << run.output;
+        EXPECT_FALSE(temp.Exists("out/2026-01-14.plt"));
+    }
+};
+
+TEST_F(NotNmeaReplayTest, AGpxFileIsNamedWithTheConversionToRun) {
+    temp.Write("track.gpx", "<?xml version=\"1.0\"?>\n<gpx><trk><trkseg><trkpt lat=\"52.5\" lon=\"13.4\"/>"
+                            "</trkseg></trk></gpx>\n");
+    Outcome run = ReplayAlone("track.gpx");
+    const std::string gpx = dir + "/track.gpx";
+    EXPECT_NE(run.output.find("File processed\nno NMEA sentence found in " + gpx +
+                              ": Kestrave reads NMEA 0183 recordings; convert GPX first, e.g. with GPSBabel "
+                              "(gpsbabel -i gpx -f " + gpx + " -o nmea -F " + dir + "/track.nmea).\n"),
+              std::string::npos)
+        << run.output;
+    ExpectNothingWritten(run);
+}
+
+TEST_F(NotNmeaReplayTest, AnEmptyFileIsCalledEmpty) {
+    temp.Write("track.nmea", "");
+    Outcome run = ReplayAlone("track.nmea");
+    EXPECT_NE(run.output.find("File processed\n" + dir + "/track.nmea is empty.\n"), std::string::npos) << run.output;
+    ExpectNothingWritten(run);
+}
+
+// Compressed bytes could hold a "$GP...\n" by chance: the magic decides.
+TEST_F(NotNmeaReplayTest, AGzipFileIsToldToBeUnpackedEvenWithAStraySentence) {
+    temp.Write("track.nmea.gz", std::string("\x1f\x8b\x08\x00", 4) + "\x93$GPTXT,stray\n" + std::string(64, '\xa5'));
+    Outcome run = ReplayAlone("track.nmea.gz");
+    EXPECT_NE(run.output.find("File processed\n" + dir + "/track.nmea.gz is compressed: unpack it first (gunzip).\n"),
+              std::string::npos)
+        << run.output;
+    ExpectNothingWritten(run);
+}
+
+// A receiver that never had a fix still sends RMC and GGA: a recording, not a mistake.
+TEST_F(NotNmeaReplayTest, ARecordingWithoutAFixIsNoError) {
+    std::string recording;
+    for (int second = 0; second < 30; ++second) {
+        char time[16];
+        snprintf(time, sizeof time, "1200%02d.00", second);
+        for (const std::string& body : {"GPRMC," + std::string(time) + ",V,,,,,,140126,,,N",
+                                       "GPGGA," + std::string(time) + ",,,,,0,00,99.99,,,,,,"}) {
+            unsigned sum = 0;
+            for (char c : body) sum ^= static_cast<unsigned char>(c);
+            char tail[8];
+            snprintf(tail, sizeof tail, "*%02X\r\n", sum);
+            recording += "$" + body + tail;
+        }
+    }
+    temp.Write("nofix.nmea", recording);
+    Outcome run = ReplayAlone("nofix.nmea");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("File processed\nNo day file was written.\n"), std::string::npos) << run.output;
+}
+
+// The folder is named once anything reached it, and the bad file still sets the code.
+TEST_F(NotNmeaReplayTest, AmongRealRecordingsTheFolderIsNamedAndTheCodeIsOne) {
+    temp.Write("track.gpx", "<gpx></gpx>\n");
+    Outcome run = Kestrave("replay '" + drive + "' '" + dir + "/track.gpx' --out '" + dir + "/out'" + Common());
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("no NMEA sentence found in " + dir + "/track.gpx"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Day files (.plt track, .rte route) are in " + dir + "/out\n"), std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find("No day file was written."), std::string::npos);
+}

@@ -1,6 +1,7 @@
 #include "platform/posix/PosixSerialDevice.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -11,7 +12,10 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 
+#include "platform/Utf8.h"
+#include "platform/posix/DeviceHolder.h"
 #include "platform/posix/PosixSerialSpeed.h"
 
 namespace {
@@ -90,8 +94,8 @@ uint8_t ByteSize(tcflag_t flags) {
 
 }  // namespace
 
-PosixSerialDevice::PosixSerialDevice(const char* settingsDir, const char* boundDevice)
-    : pathsFit_(CopyPath(settingsDir, settingsDir_) && CopyPath(boundDevice, boundDevice_)) {}
+PosixSerialDevice::PosixSerialDevice(const char* settingsDir, const char* boundDevice, const char* deviceRoot)
+    : pathsFit_(CopyPath(settingsDir, settingsDir_) && CopyPath(boundDevice, boundDevice_)), devices_(deviceRoot) {}
 
 bool PosixSerialDevice::Fail() { return Fail(errno); }
 
@@ -105,35 +109,88 @@ bool PosixSerialDevice::ResolvePath(const wchar_t* deviceName, char* out, int ou
     if (!pathsFit_) return Fail(ENAMETOOLONG);
     int32_t number = 0;
     if (!ParseComNumber(deviceName, &number) || number < 0) return Fail(ENOENT);
+    return Bind(number, out, outBytes) != Binding::None;
+}
+
+PosixSerialDevice::Binding PosixSerialDevice::Bind(int32_t number, char* out, int outBytes) {
+    out[0] = '\0';
     if (boundDevice_[0] != '\0') {
-        return Fits(snprintf(out, static_cast<size_t>(outBytes), "%s", boundDevice_), outBytes) ||
-               Fail(ENAMETOOLONG);
+        if (Fits(snprintf(out, static_cast<size_t>(outBytes), "%s", boundDevice_), outBytes)) return Binding::Bound;
+        Fail(ENAMETOOLONG);
+        return Binding::None;
     }
     // A link that is present decides, even when it dangles: the user named the tty.
     if (settingsDir_[0] != '\0') {
         int written = snprintf(out, static_cast<size_t>(outBytes), "%s/ports/com%d", settingsDir_,
                                static_cast<int>(number));
-        if (!Fits(written, outBytes)) return Fail(ENAMETOOLONG);
+        if (!Fits(written, outBytes)) {
+            Fail(ENAMETOOLONG);
+            return Binding::None;
+        }
         struct stat link {};
-        if (lstat(out, &link) == 0) return true;
+        if (lstat(out, &link) == 0) return Binding::Link;
     }
-    if (number == 0) return Fail(ENOENT);
-    return Fits(snprintf(out, static_cast<size_t>(outBytes), "/dev/ttyS%d", static_cast<int>(number - 1)),
-                outBytes) ||
-           Fail(ENAMETOOLONG);
+    out[0] = '\0';
+    // Listed afresh each time: a receiver plugged in since the last attempt is found.
+    if (number > 0) devices_.Read();
+    if (number == 0 || number > devices_.Count()) {
+        Fail(ENOENT);
+        return Binding::None;
+    }
+    if (devices_.PathOf(devices_.At(number - 1), out, outBytes)) return Binding::Listed;
+    Fail(ENAMETOOLONG);
+    return Binding::None;
+}
+
+bool PosixSerialDevice::Describe(int32_t portNumber, wchar_t* out, int chars) {
+    const uint32_t kept = lastError_;
+    char path[kPathBytes];
+    char text[kPathBytes + 64];
+    Binding binding = pathsFit_ && portNumber >= 0 ? Bind(portNumber, path, sizeof path) : Binding::None;
+    lastError_ = kept;
+    switch (binding) {
+        case Binding::Bound:
+            snprintf(text, sizeof text, "%s (--device)", path);
+            break;
+        case Binding::Link: {
+            char target[kPathBytes];
+            ssize_t length = readlink(path, target, sizeof target - 1);
+            target[length < 0 ? 0 : length] = '\0';
+            snprintf(text, sizeof text, "%s (ports/com%d)", length < 0 ? path : target, static_cast<int>(portNumber));
+            break;
+        }
+        case Binding::Listed: {
+            const SerialDeviceList::Device& device = devices_.At(portNumber - 1);
+            if (strcmp(device.description, device.kernelName) == 0) {
+                snprintf(text, sizeof text, "%s", device.kernelName);
+            } else {
+                snprintf(text, sizeof text, "%s (%s)", device.description, device.kernelName);
+            }
+            break;
+        }
+        case Binding::None:
+            snprintf(text, sizeof text, "not present");
+            break;
+    }
+    Utf8ToWide(text, out, chars);
+    return binding != Binding::None;
 }
 
 // Non-blocking, so that a modem line waiting for carrier cannot hang the open; it
 // stays so, and the wait of a read is poll's. The lock keeps a second logger off the
 // port, as the handheld's unshared open did.
 SerialHandle PosixSerialDevice::Open(const wchar_t* deviceName) {
-    char path[kPathBytes];
-    if (!ResolvePath(deviceName, path, sizeof path)) return kInvalidSerial;
-    int fd = open(path, O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    WideToUtf8(deviceName, openName_, sizeof openName_);
+    openName_[strcspn(openName_, ":")] = '\0';
+    openStep_ = OpenStep::Resolve;
+    if (!ResolvePath(deviceName, openPath_, sizeof openPath_)) return kInvalidSerial;
+    openStep_ = OpenStep::Open;
+    int fd = open(openPath_, O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         Fail();
         return kInvalidSerial;
     }
+    openStep_ = OpenStep::Lock;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         Fail();
         close(fd);
@@ -145,6 +202,7 @@ SerialHandle PosixSerialDevice::Open(const wchar_t* deviceName) {
 // The tty layer sizes its own buffers; what is left to check is that the file is a
 // terminal at all.
 bool PosixSerialDevice::SetupQueues(SerialHandle port, uint32_t, uint32_t) {
+    openStep_ = OpenStep::Terminal;
     return isatty(port) == 1 || Fail();
 }
 
@@ -166,6 +224,8 @@ bool PosixSerialDevice::GetLineSettings(SerialHandle port, SerialLineSettings* s
 // Raw bytes, the receiver's modem lines ignored (CLOCAL). A rate with a B constant
 // goes with the other settings; any other one follows through termios2.
 bool PosixSerialDevice::SetLineSettings(SerialHandle port, const SerialLineSettings& settings) {
+    openStep_ = OpenStep::Line;
+    openBaud_ = settings.baudRate;
     // B0 would hang up the line rather than set a rate.
     if (settings.baudRate == 0) return Fail(EINVAL);
     tcflag_t size = SizeFlag(settings.byteSize);
@@ -190,6 +250,7 @@ bool PosixSerialDevice::SetLineSettings(SerialHandle port, const SerialLineSetti
 }
 
 bool PosixSerialDevice::SetReadTimeout(SerialHandle port, uint32_t firstByteWaitMs) {
+    openStep_ = OpenStep::Timeout;
     struct termios line {};
     if (tcgetattr(port, &line) != 0) return Fail();
     // poll reports input from the first byte, and a read takes what is there.
@@ -197,7 +258,128 @@ bool PosixSerialDevice::SetReadTimeout(SerialHandle port, uint32_t firstByteWait
     line.c_cc[VTIME] = 0;
     if (tcsetattr(port, TCSANOW, &line) != 0) return Fail();
     firstByteWaitMs_ = firstByteWaitMs > INT_MAX ? INT_MAX : static_cast<int>(firstByteWaitMs);
+    // The last step of opening: nothing is left to describe.
+    openStep_ = OpenStep::None;
     return true;
+}
+
+bool PosixSerialDevice::DescribeOpenFailure(wchar_t* out, int chars) {
+    out[0] = L'\0';
+    if (openStep_ == OpenStep::None) return false;
+    char text[kPathBytes + 512];
+    DescribeStep(text, sizeof text);
+    Utf8ToWide(text, out, chars);
+    return true;
+}
+
+void PosixSerialDevice::DescribeStep(char* text, int textBytes) {
+    const size_t room = static_cast<size_t>(textBytes);
+    const int error = static_cast<int>(lastError_);
+    char unknown[32];
+    const char* reason = strerrordesc_np(error);
+    if (reason == nullptr) {
+        snprintf(unknown, sizeof unknown, "error %d", error);
+        reason = unknown;
+    }
+    switch (openStep_) {
+        case OpenStep::None:
+        case OpenStep::Resolve:
+            if (error == ENOENT) {
+                snprintf(text, room, "no device for %s (nothing plugged in?)", openName_);
+            } else {
+                snprintf(text, room, "cannot find the device for %s: %s; check the ports/ links and --device.",
+                         openName_, reason);
+            }
+            return;
+        case OpenStep::Open:
+            if (error == ENOENT) {
+                DescribeMissing(text, textBytes);
+            } else if (error == EACCES || error == EPERM) {
+                DescribeDenied(text, textBytes);
+            } else if (error == EBUSY) {
+                DescribeHolder(text, textBytes);
+            } else if (error == ENXIO || error == ENODEV || error == EIO) {
+                snprintf(text, room, "no device answers at %s (%s): is the receiver plugged in, and is it this port?",
+                         openPath_, reason);
+            } else {
+                snprintf(text, room, "cannot open %s: %s; check the device, or choose another port.", openPath_,
+                         reason);
+            }
+            return;
+        case OpenStep::Lock:
+            if (error == EWOULDBLOCK) {
+                DescribeHolder(text, textBytes);
+            } else {
+                snprintf(text, room, "cannot lock %s for this program alone: %s; check the device.", openPath_,
+                         reason);
+            }
+            return;
+        case OpenStep::Terminal:
+            snprintf(text, room, "%s is not a serial device: choose the receiver's tty instead.", openPath_);
+            return;
+        case OpenStep::Line:
+            snprintf(text, room, "%s does not take %u baud, 8N1: %s. Choose another speed (Tools > Select port speed).",
+                     openPath_, openBaud_, reason);
+            return;
+        case OpenStep::Timeout:
+            snprintf(text, room, "cannot set the read timeout of %s: %s; unplug the receiver and plug it in again.",
+                     openPath_, reason);
+            return;
+    }
+}
+
+// A link of the ports/ folder is there; what it leads to is not.
+void PosixSerialDevice::DescribeMissing(char* text, int textBytes) {
+    const size_t room = static_cast<size_t>(textBytes);
+    char target[kPathBytes];
+    const ssize_t length = readlink(openPath_, target, sizeof target - 1);
+    if (length <= 0) {
+        snprintf(text, room, "%s does not exist: is the receiver plugged in?", openPath_);
+        return;
+    }
+    target[length] = '\0';
+    snprintf(text, room, "%s leads to %s, which does not exist: is the receiver plugged in?", openPath_, target);
+}
+
+// Usually the tty belongs to a group (dialout) that its users join; a tty whose
+// group may not read it needs its mode changed first.
+void PosixSerialDevice::DescribeDenied(char* text, int textBytes) {
+    const size_t room = static_cast<size_t>(textBytes);
+    char group[64] = "dialout";
+    struct stat device {};
+    const bool known = stat(openPath_, &device) == 0;
+    if (known) {
+        struct group entry {};
+        struct group* found = nullptr;
+        char names[1024];
+        if (getgrgid_r(device.st_gid, &entry, names, sizeof names, &found) == 0 && found != nullptr) {
+            snprintf(group, sizeof group, "%s", found->gr_name);
+        }
+    }
+    if (!known || (device.st_mode & S_IRGRP) != 0) {
+        snprintf(text, room,
+                 "Permission denied on %s: add yourself to the %s group (sudo usermod -aG %s $USER), then log in "
+                 "again.",
+                 openPath_, group, group);
+    } else {
+        snprintf(text, room,
+                 "Permission denied on %s: its mode (%03o) lets not even its group %s read it; allow that (sudo chmod "
+                 "g+rw %s), add yourself to the group (sudo usermod -aG %s $USER), then log in again.",
+                 openPath_, static_cast<unsigned>(device.st_mode & 0777), group, openPath_, group);
+    }
+}
+
+void PosixSerialDevice::DescribeHolder(char* text, int textBytes) {
+    const size_t room = static_cast<size_t>(textBytes);
+    char name[64];
+    const pid_t holder = FindDeviceHolder(openPath_, name, sizeof name);
+    if (holder > 0) {
+        snprintf(text, room, "%s is in use by process %d (%s): stop it, or read the receiver through that program.",
+                 openPath_, static_cast<int>(holder), name);
+    } else {
+        snprintf(text, room, "%s is in use by another program: stop it, or read the receiver through that program.",
+                 openPath_);
+    }
 }
 
 bool PosixSerialDevice::RaiseModemLine(SerialHandle port, int line) {

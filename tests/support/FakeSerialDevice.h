@@ -1,4 +1,5 @@
 #pragma once
+#include <cwchar>
 #include <deque>
 #include <string>
 #include <vector>
@@ -79,8 +80,19 @@ public:
         dtr = rts = false;
     }
     uint32_t LastError() override { return lastError_; }
+    // What the test set in openFailure, while it is not empty.
+    bool DescribeOpenFailure(wchar_t* out, int chars) override {
+        swprintf(out, static_cast<size_t>(chars), L"%ls", openFailure.c_str());
+        return !openFailure.empty();
+    }
+    // The device in memory stands behind no host port.
+    bool Describe(int32_t, wchar_t* out, int chars) override {
+        swprintf(out, static_cast<size_t>(chars), L"not present");
+        return false;
+    }
 
     std::vector<Op> calls;
+    std::wstring openFailure;
     std::vector<std::wstring> openedNames;
     // What the driver holds: what GetLineSettings reports and SetLineSettings replaces.
     SerialLineSettings driverSettings{};
