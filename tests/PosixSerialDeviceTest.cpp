@@ -11,25 +11,22 @@
 
 #include "input/SerialPort.h"
 #include "platform/posix/PosixSerialDevice.h"
+#include "tests/support/PseudoTerminalTest.h"
 
 namespace {
 
 // A pseudo-terminal pair stands in for the receiver: the port opens the slave, the
 // test writes to and closes the master.
-class PosixSerialDeviceTest : public ::testing::Test {
+class PosixSerialDeviceTest : public PseudoTerminalTest {
 protected:
     void SetUp() override {
         char pattern[] = "/tmp/kestrave-serial-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         settingsDir = pattern;
-        master = posix_openpt(O_RDWR | O_NOCTTY);
-        ASSERT_GE(master, 0);
-        ASSERT_EQ(grantpt(master), 0);
-        ASSERT_EQ(unlockpt(master), 0);
-        slavePath = ptsname(master);
+        PseudoTerminalTest::SetUp();
     }
     void TearDown() override {
-        if (master >= 0) close(master);
+        PseudoTerminalTest::TearDown();
         system(("rm -rf '" + settingsDir + "'").c_str());
     }
 
@@ -49,8 +46,6 @@ protected:
     }
 
     std::string settingsDir;
-    std::string slavePath;
-    int master = -1;
 };
 
 TEST_F(PosixSerialDeviceTest, OpensTheBoundTtyRawAt8N1WithoutFlowControl) {

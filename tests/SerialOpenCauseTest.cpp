@@ -18,6 +18,7 @@
 #include "platform/Utf8.h"
 #include "platform/posix/PosixSerialDevice.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/PseudoTerminalTest.h"
 #include "tests/support/RuntimeFolder.h"
 #include "tests/support/TempFolder.h"
 
@@ -35,18 +36,8 @@ std::string Cause(PosixSerialDevice& device, int32_t portNumber, int32_t* code) 
     return text;
 }
 
-class SerialOpenCause : public ::testing::Test {
+class SerialOpenCause : public PseudoTerminalTest {
 protected:
-    void SetUp() override {
-        master = posix_openpt(O_RDWR | O_NOCTTY);
-        ASSERT_GE(master, 0);
-        ASSERT_EQ(grantpt(master), 0);
-        ASSERT_EQ(unlockpt(master), 0);
-        slavePath = ptsname(master);
-    }
-    void TearDown() override {
-        if (master >= 0) close(master);
-    }
 
     // The cause as a process of user and group nobody (65534), without supplementary
     // groups, sees it: the tests run as root, who may open anything.
@@ -79,8 +70,6 @@ protected:
     }
 
     TempFolder tmp;
-    std::string slavePath;
-    int master = -1;
 };
 
 TEST_F(SerialOpenCause, AMissingPathOrNumberSaysNothingIsPluggedIn) {
