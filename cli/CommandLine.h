@@ -13,7 +13,7 @@ struct CommandLine {
     std::string rootDir;             // the host folder that stands for the device root "\"
     std::string configDir;           // where settings.reg lives
     std::string statusLog;           // every status box text goes here
-    std::string device;              // log: a tty path bound to the selected port
+    std::string device;              // log and the terminal program: a tty bound to the port
     int64_t speed = 0;               // log: baud rate; 0 = from the settings
     bool quiet = false;              // log: status texts only when their kind changes
     bool gpsOnly = false;            // read "$GP" sentences alone, whatever the settings say

@@ -40,6 +40,16 @@ TEST(CommandLine, GpsOnlyGoesWithEveryReadingMode) {
     EXPECT_FALSE(Parse({"simulate", "--out", "x.nmea", "--gps-only"}, line, error));
 }
 
+TEST(CommandLine, DeviceGoesWithTheLiveModesOnly) {
+    CommandLine window;
+    std::string error;
+    ASSERT_TRUE(Parse({"--device", "/dev/ttyACM0"}, window, error)) << error;
+    EXPECT_EQ(window.mode, CommandLine::Mode::Window);
+    EXPECT_EQ(window.device, "/dev/ttyACM0");
+    CommandLine replay;
+    EXPECT_FALSE(Parse({"replay", "a.nmea", "--device", "/dev/ttyACM0"}, replay, error));
+}
+
 TEST(CommandLine, SimulateAndLogOptions) {
     CommandLine line;
     std::string error;
