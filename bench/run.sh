@@ -47,7 +47,7 @@ dir=build-bench
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRAVE_BENCH=ON >/dev/null
 targets=(kestrave kestrave_bytescan kestrave_epoch_bench)
 [ "$mode" = exactness ] && targets+=(kestrave_tests)
-ninja -C "$dir" "${targets[@]}" >/dev/null
+ninja -C "$dir" "${targets[@]}" >"$dir/ninja.log" || { cat "$dir/ninja.log" >&2; exit 1; }
 
 if [ "$mode" = exactness ]; then
   echo "Fast number routines against the C library, 20 million values per test:"

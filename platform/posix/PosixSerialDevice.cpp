@@ -338,7 +338,10 @@ void PosixSerialDevice::DescribeMissing(char* text, int textBytes) {
         return;
     }
     target[length] = '\0';
-    snprintf(text, room, "%s leads to %s, which does not exist: is the receiver plugged in?", openPath_, target);
+    // A message cut at the box's width still says what matters first.
+    if (snprintf(text, room, "%s leads to %s, which does not exist: is the receiver plugged in?", openPath_, target) < 0) {
+        text[0] = '\0';
+    }
 }
 
 // Usually the tty belongs to a group (dialout) that its users join; a tty whose

@@ -108,7 +108,8 @@ SerialDeviceList::Device* SerialDeviceList::Add(const char* byIdName, const char
         !Fits(snprintf(device.kernelName, sizeof device.kernelName, "%s", kernelName), sizeof device.kernelName)) {
         return nullptr;  // a name no tty has
     }
-    snprintf(device.description, sizeof device.description, "%s", kernelName);
+    // Until something better is known, the kernel's name describes it (a long one is cut).
+    if (snprintf(device.description, sizeof device.description, "%s", kernelName) < 0) device.description[0] = '\0';
     ++count_;
     return &device;
 }
@@ -155,7 +156,9 @@ void SerialDeviceList::AddKernelDevices(const char* prefix, bool realUartsOnly) 
 bool SerialDeviceList::IsRealUart(const char* kernelName) const {
     char path[sizeof root_ + 64];
     char driver[kNameBytes];
-    snprintf(path, sizeof path, "%s/sys/class/tty/%s/device/driver", root_, kernelName);
+    if (!Fits(snprintf(path, sizeof path, "%s/sys/class/tty/%s/device/driver", root_, kernelName), sizeof path)) {
+        return false;
+    }
     ssize_t length = readlink(path, driver, sizeof driver - 1);
     if (length <= 0) return false;
     driver[length] = '\0';
