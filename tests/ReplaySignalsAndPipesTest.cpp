@@ -88,8 +88,12 @@ TEST_P(ReplayStopSignal, StopsAtATickWithEverythingReadInTheDayFilesAndSaysWhere
     // Its day files are exactly those of a replay of the bytes it had read.
     std::vector<std::string> read;
     for (int i = 10; i < std::stoi(where[1]); ++i) read.push_back("l" + std::to_string(i) + ".nmea");
-    temp.Write("part.nmea", temp.Read("long.nmea").substr(0, std::stoull(where[2])));
-    read.push_back("part.nmea");
+    // A stop between two files has read nothing of the next one; an empty file would
+    // be a mistake of its own.
+    if (std::stoull(where[2]) > 0) {
+        temp.Write("part.nmea", temp.Read("long.nmea").substr(0, std::stoull(where[2])));
+        read.push_back("part.nmea");
+    }
     ASSERT_EQ(Replay(temp, read, "whole"), 0) << temp.Read("errors.txt");
     EXPECT_EQ(FilesIn(temp.path + "/whole").size(), 4u);
     EXPECT_TRUE(FilesIn(temp.path + "/out") == FilesIn(temp.path + "/whole"));
