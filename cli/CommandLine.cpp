@@ -67,6 +67,13 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
             ++i;
             return true;
         };
+        // A whole number from low to high, or a sentence naming what was given instead.
+        auto needNumber = [&](const char* what, const char* wanted, uint64_t low, uint64_t high, uint64_t* number) {
+            if (!needValue(what)) return false;
+            if (ParseUnsigned(value, high, number) && *number >= low) return true;
+            error = arg + " needs " + wanted + ", not '" + std::string(value) + "'.";
+            return false;
+        };
         if (arg == "--help" || arg == "-h") {
             line.mode = CommandLine::Mode::Help;
             return true;
@@ -92,27 +99,15 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
             line.quiet = true;
         } else if (arg == "--speed" && mode == CommandLine::Mode::Log) {
             uint64_t baud = 0;
-            if (!needValue("a baud rate") || !ParseUnsigned(value, 4000000, &baud) || baud == 0) {
-                if (error.empty()) error = "--speed needs a baud rate such as 4800 or 9600, not '" +
-                                           std::string(value) + "'.";
-                return false;
-            }
+            if (!needNumber("a baud rate", "a baud rate such as 4800 or 9600", 1, 4000000, &baud)) return false;
             line.speed = static_cast<int64_t>(baud);
         } else if (arg == "--seed" && mode == CommandLine::Mode::Simulate) {
             uint64_t seed = 0;
-            if (!needValue("a number") || !ParseUnsigned(value, 0xFFFFFFFFu, &seed)) {
-                if (error.empty()) error = "--seed needs a whole number from 0 to 4294967295, not '" +
-                                           std::string(value) + "'.";
-                return false;
-            }
+            if (!needNumber("a number", "a whole number from 0 to 4294967295", 0, 0xFFFFFFFFu, &seed)) return false;
             line.seed = static_cast<uint32_t>(seed);
         } else if (arg == "--minutes" && mode == CommandLine::Mode::Simulate) {
             uint64_t minutes = 0;
-            if (!needValue("a number of minutes") || !ParseUnsigned(value, 14400, &minutes) || minutes == 0) {
-                if (error.empty()) error = "--minutes needs a whole number from 1 to 14400, not '" +
-                                           std::string(value) + "'.";
-                return false;
-            }
+            if (!needNumber("a number of minutes", "a whole number from 1 to 14400", 1, 14400, &minutes)) return false;
             line.minutes = static_cast<uint32_t>(minutes);
         } else if (arg == "--gps-only" && mode != CommandLine::Mode::Simulate) {
             line.gpsOnly = true;
