@@ -9,6 +9,7 @@
 
 #include "cli/HostApplication.h"
 #include "cli/ReplayClock.h"
+#include "cli/ReplayLoop.h"
 #include "cli/Session.h"
 #include "platform/Utf8.h"
 #include "platform/posix/HostPaths.h"
@@ -33,12 +34,16 @@ bool CheckFiles(const CommandLine& line, std::string& error) {
     return true;
 }
 
-// A progress bar on standard error, only when that is a terminal.
-class Progress {
+// A progress bar on standard error, only when that is a terminal; Ctrl+C, SIGTERM and
+// SIGHUP stop the replay at the next tick.
+class Progress : public ReplayWatcher {
 public:
-    Progress(const std::string& name, uint64_t size)
-        : name_(name), size_(StandardErrorIsTerminal() && size != kInvalidSize ? size : 0) {}
-    void Show(uint64_t at) {
+    explicit Progress(const std::string& name) : name_(name) {}
+    bool StopRequested() override { return PosixTickTimer::StopRequested(); }
+    void Started(const wchar_t*, uint64_t size) override {
+        size_ = StandardErrorIsTerminal() && size != kInvalidSize ? size : 0;
+    }
+    void Fed(uint64_t at) override {
         if (size_ == 0) return;
         int percent = static_cast<int>(at * 100 / size_);
         if (percent == shown_) return;
@@ -48,13 +53,13 @@ public:
                 30 - bar, "", percent);
         fflush(stderr);
     }
-    void Done() {
+    void Finished() override {
         if (size_ > 0) fprintf(stderr, "\r%*s\r", 72, "");
     }
 
 private:
     std::string name_;
-    uint64_t size_;
+    uint64_t size_ = 0;
     int shown_ = -1;
 };
 
@@ -75,8 +80,12 @@ public:
     int Run(Application& app, ConsoleObserver&) override {
         PrepareReplay(app);
         for (const std::string& file : line_.files) {
+            const std::string absolute = AbsoluteHostPath(file);
+            std::vector<wchar_t> path(absolute.size() + 1);
+            Utf8ToWide(absolute.c_str(), path.data(), static_cast<int>(path.size()));
+            Progress progress(file);
             uint64_t stoppedAt = 0;
-            if (ReplayFile(app, file, &stoppedAt)) continue;
+            if (ReplayFile(app, clock_, path.data(), progress, &stoppedAt)) continue;
             // The teardown that follows flushes both writers.
             const int number = PosixTickTimer::StopSignal();
             fprintf(stderr,
@@ -86,46 +95,15 @@ public:
             // As a shell reports a program that a signal ended.
             return 128 + number;
         }
-        // The last flushes may fail too, and count.
-        app.window.Teardown();
-        const uint32_t fileErrors = app.track.FileErrors() + app.route.FileErrors() + app.window.FileErrors();
-        return fileErrors > 0 ? 1 : 0;
+        return FinishReplay(app);
     }
 
 private:
-    // Feeds one file, tick by tick; false, with the bytes fed so far, when a stop
-    // signal comes first.
-    bool ReplayFile(Application& app, const std::string& file, uint64_t* stoppedAt) {
-        if (PosixTickTimer::StopRequested()) return false;
-        const std::string absolute = AbsoluteHostPath(file);
-        std::vector<wchar_t> path(absolute.size() + 1);
-        Utf8ToWide(absolute.c_str(), path.data(), static_cast<int>(path.size()));
-        if (!app.window.OpenNmeaFile(path.data())) return true;
-        Progress progress(file, HostApplication::Files().Size(app.poller.replayFile));
-        while (app.poller.Replaying()) {
-            if (PosixTickTimer::StopRequested()) {
-                progress.Done();
-                *stoppedAt = app.poller.ReplayedBytes();
-                return false;
-            }
-            clock_.NextTick();
-            app.window.Tick();
-            if (app.poller.Replaying()) progress.Show(app.poller.ReplayedBytes());
-        }
-        progress.Done();
-        return true;
-    }
-
     const CommandLine& line_;
     ReplayClock& clock_;
 };
 
 }  // namespace
-
-void PrepareReplay(Application& app) {
-    app.port.portNumber = SerialPort::kNoPort;
-    app.window.Tick();
-}
 
 int RunReplay(const CommandLine& line) {
     std::string error;

@@ -1,5 +1,7 @@
 #include "platform/Utf16.h"
 
+#include "platform/WideChars.h"
+
 namespace {
 
 constexpr uint32_t kReplacement = 0xFFFD;
@@ -34,10 +36,10 @@ bool AppendUtf16Le(uint32_t codePoint, uint8_t* out, uint32_t outBytes, uint32_t
 
 int32_t WideToUtf16Le(const wchar_t* text, uint8_t* out, uint32_t outBytes) {
     uint32_t used = 0;
-    for (;; ++text) {
-        // wchar_t may be signed: the cast keeps negative values out of range, hence U+FFFD.
-        if (!AppendUtf16Le(static_cast<uint32_t>(*text), out, outBytes, &used)) return -1;
-        if (*text == L'\0') return static_cast<int32_t>(used);
+    for (;;) {
+        const uint32_t codePoint = NextWideCodePoint(&text);
+        if (!AppendUtf16Le(codePoint, out, outBytes, &used)) return -1;
+        if (codePoint == 0) return static_cast<int32_t>(used);
     }
 }
 
@@ -64,11 +66,10 @@ void Utf16LeToWide(const uint8_t* data, uint32_t size, wchar_t* out, int outChar
     if (outChars <= 0) return;
     int used = 0;
     uint32_t pos = 0;
-    while (pos + 2 <= size && used + 1 < outChars) {
+    while (pos + 2 <= size) {
         uint32_t codePoint = 0;
         NextUtf16Le(data, size, &pos, &codePoint);
-        if (codePoint == 0) break;
-        out[used++] = static_cast<wchar_t>(codePoint);
+        if (codePoint == 0 || !PutWideCodePoint(codePoint, out, outChars, &used)) break;
     }
     out[used] = L'\0';
 }

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-// Wide text (one code point per wchar_t) to and from the registry's UTF-16LE bytes.
+// Wide text to and from the registry's UTF-16LE bytes.
 // Code points that cannot be UTF-16 (lone surrogates, beyond U+10FFFF) become U+FFFD.
 
 // Appends one code point at out + *used (2 or 4 bytes); false when it does not fit.

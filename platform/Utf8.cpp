@@ -2,8 +2,9 @@
 
 #include <cstdint>
 
-bool AppendUtf8(wchar_t wide, char* out, int outBytes, int* used) {
-    uint32_t c = static_cast<uint32_t>(wide);
+#include "platform/WideChars.h"
+
+bool AppendUtf8(uint32_t c, char* out, int outBytes, int* used) {
     char bytes[4];
     int n;
     if (c < 0x80) {
@@ -37,8 +38,8 @@ bool AppendUtf8(wchar_t wide, char* out, int outBytes, int* used) {
 bool WideToUtf8(const wchar_t* text, char* out, int outBytes) {
     int used = 0;
     bool whole = true;
-    for (; *text != L'\0'; ++text) {
-        if (!AppendUtf8(*text, out, outBytes, &used)) {
+    while (*text != L'\0') {
+        if (!AppendUtf8(NextWideCodePoint(&text), out, outBytes, &used)) {
             whole = false;
             break;
         }
@@ -69,7 +70,10 @@ bool Utf8ToWide(const char* text, wchar_t* out, int outChars) {
                 c = (c << 6) | (*p++ & 0x3F);
             }
         }
-        out[used++] = static_cast<wchar_t>(c);
+        if (!PutWideCodePoint(c, out, outChars, &used)) {
+            out[used] = L'\0';
+            return false;
+        }
     }
     if (outChars > 0) out[used] = L'\0';
     return true;

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "shell/CaselessNames.h"
 #include "shell/resources/Resources.h"
 
 MainWindow::MainWindow(FileSystem& files, KeepAwake& keepAwake, TickFlags& flags, TextBoxes& boxes,
@@ -87,9 +88,12 @@ namespace {
 // GPSBabel's output name for a file to convert: its name with ".gpx" replaced by
 // ".nmea", else with ".nmea" added, so that it never names the input itself.
 void ConvertedName(const wchar_t* path, wchar_t* out, size_t room) {
-    const wchar_t* slash = wcsrchr(path, L'/');
-    const wchar_t* dot = wcsrchr(slash != nullptr ? slash : path, L'.');
-    const bool gpx = dot != nullptr && wcscasecmp(dot, L".gpx") == 0;
+    const wchar_t* name = path;
+    for (const wchar_t* p = path; *p != L'\0'; ++p) {
+        if (*p == L'/' || *p == L'\\') name = p + 1;
+    }
+    const wchar_t* dot = wcsrchr(name, L'.');
+    const bool gpx = dot != nullptr && wcslen(dot) == 4 && CaselessEndsWith(dot, L".gpx");
     const int keep = gpx ? static_cast<int>(dot - path) : static_cast<int>(wcslen(path));
     swprintf(out, room, L"%.*ls.nmea", keep, path);
 }

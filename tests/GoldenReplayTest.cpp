@@ -13,13 +13,13 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -211,8 +211,7 @@ void CompareWithTexts(const std::string& folder, const std::map<std::string, std
         rmdir(folder.c_str());
         return;
     }
-    mkdir((kGoldenDir + "replay").c_str(), 0755);
-    mkdir(folder.c_str(), 0755);
+    std::filesystem::create_directories(folder);
     for (const auto& text : texts) std::ofstream(folder + text.first, std::ios::binary) << text.second;
 }
 

@@ -12,7 +12,7 @@
 #include "cli/ConsoleObserver.h"
 #include "cli/HostApplication.h"
 #include "cli/ReplayClock.h"
-#include "cli/ReplayCommand.h"
+#include "cli/ReplayLoop.h"
 #include "tests/allocation/CountingAllocator.h"
 #include "tests/support/TempFolder.h"
 #include "simulator/NmeaSimulator.h"

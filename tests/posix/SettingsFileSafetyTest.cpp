@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "platform/posix/RegistryFile.h"
-#include "support/FolderNames.h"
-#include "support/TempFolder.h"
+#include "tests/support/FolderNames.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

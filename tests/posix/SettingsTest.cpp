@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "support/RegistryBytes.h"
-#include "support/SettingsRig.h"
-#include "support/TempFolder.h"
+#include "tests/support/RegistryBytes.h"
+#include "tests/support/SettingsRig.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

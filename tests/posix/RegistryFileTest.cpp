@@ -12,9 +12,9 @@
 
 #include "platform/posix/ConfigDir.h"
 #include "platform/posix/RegistryFile.h"
-#include "support/FolderNames.h"
-#include "support/RegistryBytes.h"
-#include "support/TempFolder.h"
+#include "tests/support/FolderNames.h"
+#include "tests/support/RegistryBytes.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

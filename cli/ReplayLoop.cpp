@@ -1,0 +1,33 @@
+#include "cli/ReplayLoop.h"
+
+#include "shell/Application.h"
+
+void PrepareReplay(Application& app) {
+    app.port.portNumber = SerialPort::kNoPort;
+    app.window.Tick();
+}
+
+bool ReplayFile(Application& app, ReplayClock& clock, const wchar_t* path, ReplayWatcher& watcher,
+                uint64_t* stoppedAt) {
+    if (watcher.StopRequested()) return false;
+    if (!app.window.OpenNmeaFile(path)) return true;
+    watcher.Started(path, app.window.Files().Size(app.poller.replayFile));
+    while (app.poller.Replaying()) {
+        if (watcher.StopRequested()) {
+            watcher.Finished();
+            *stoppedAt = app.poller.ReplayedBytes();
+            return false;
+        }
+        clock.NextTick();
+        app.window.Tick();
+        if (app.poller.Replaying()) watcher.Fed(app.poller.ReplayedBytes());
+    }
+    watcher.Finished();
+    return true;
+}
+
+int FinishReplay(Application& app) {
+    app.window.Teardown();
+    const uint32_t fileErrors = app.track.FileErrors() + app.route.FileErrors() + app.window.FileErrors();
+    return fileErrors > 0 ? 1 : 0;
+}
