@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <cwchar>
+#include <vector>
 
 #include "platform/Utf8.h"
 
@@ -14,6 +15,17 @@ void PrintLines(const char* text, FILE* out) {
         if (*p != '\r') fputc(*p, out);
     }
     fflush(out);
+}
+
+FILE* OpenForAppend(const std::string& path) {
+#ifdef _WIN32
+    // The path is UTF-8; the C library's fopen would read it in the ANSI code page.
+    std::vector<wchar_t> wide(path.size() + 1);
+    Utf8ToWide(path.c_str(), wide.data(), static_cast<int>(wide.size()));
+    return _wfopen(wide.data(), L"ab");
+#else
+    return fopen(path.c_str(), "ab");
+#endif
 }
 
 }  // namespace
@@ -46,7 +58,7 @@ void ConsoleObserver::OnText(int control, const wchar_t* text, bool) {
 bool OpenStatusLog(const std::string& path, FILE** file) {
     *file = nullptr;
     if (path.empty()) return true;
-    *file = fopen(path.c_str(), "ab");
+    *file = OpenForAppend(path);
     if (*file != nullptr) return true;
     fprintf(stderr, "kestrave: cannot write the status log %s: %s. Check the folder or choose another file.\n",
             path.c_str(), strerror(errno));

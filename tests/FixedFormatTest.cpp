@@ -121,8 +121,10 @@ TEST(BoundedText, WideTextAsSwprintf) {
         const int length = swprintf(expected, room, L"Speed: %5.1lf km/h. Course: %.1lf\r\n", 7.45, 254.75);
         WideBoundedText text(actual, room);
         text.Text(L"Speed: ").Fixed(7.45, 1, 5).Text(L" km/h. Course: ").Fixed(254.75, 1).Text(L"\r\n");
-        ASSERT_EQ(length >= 0, text.Fits()) << "room " << room;
-        if (length >= 0) {
+        // A text that does not fit gives -1 by the standard; mingw's gives the whole length, as snprintf.
+        const bool fits = length >= 0 && static_cast<size_t>(length) < room;
+        ASSERT_EQ(fits, text.Fits()) << "room " << room;
+        if (fits) {
             EXPECT_EQ(text.Length(), static_cast<size_t>(length));
             EXPECT_EQ(std::wstring(actual), std::wstring(expected));
         }
