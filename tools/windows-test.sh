@@ -19,8 +19,10 @@ ninja -C build kestrave >/dev/null
 
 work=$(mktemp -d /tmp/kestrave-windows-test.XXXXXX)
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+xvfb=""
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -37,6 +39,21 @@ wine build-windows/kestrave_tests.exe </dev/null >"$work/unit.txt" 2>&1 || {
   exit 1
 }
 grep -E '^\[  PASSED  \]|^\[  SKIPPED \]|tests? from .* test suites? ran' "$work/unit.txt"
+
+echo "== window tests under Wine and Xvfb"
+display=90
+while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
+Xvfb :$display -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+sleep 1
+DISPLAY=:$display wine build-windows/kestrave_window_tests.exe </dev/null >"$work/window.txt" 2>&1 || {
+  cat "$work/window.txt"
+  echo "the window tests failed" >&2
+  exit 1
+}
+grep -E '^\[  PASSED  \]|^\[  SKIPPED \]' "$work/window.txt"
+kill "$xvfb"
+xvfb=""
 
 echo "== kestrave.exe replay against the Linux build's"
 recordings=()
