@@ -33,7 +33,8 @@ echo "== a fresh Wine prefix"
 wineboot -i </dev/null >"$work/wineboot.log" 2>&1
 
 echo "== unit tests under Wine"
-wine build-windows/kestrave_tests.exe </dev/null >"$work/unit.txt" 2>&1 || {
+# A zone with daylight saving, so that the time zone test has seasons to tell apart.
+TZ=Europe/Berlin wine build-windows/kestrave_tests.exe </dev/null >"$work/unit.txt" 2>&1 || {
   cat "$work/unit.txt"
   echo "the unit tests for Windows failed" >&2
   exit 1
