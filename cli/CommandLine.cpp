@@ -5,25 +5,32 @@
 #include <cstring>
 
 const char kUsageText[] =
-    "Usage:\n"
-    "  kestrave [--device PATH]          the terminal program: live logging with a status screen\n"
-    "  kestrave log [--device PATH] [--speed BAUD] [--quiet]\n"
-    "                                    live logging from the GPS receiver, without a screen;\n"
-    "                                    --quiet prints log lines and changes of state only\n"
-    "                                    (port, fix, new day file): the way to run it unattended\n"
-    "  kestrave replay FILE...           replay recorded NMEA files into the day files, as fast as possible\n"
-    "  kestrave simulate --out FILE [--seed N] [--minutes M]\n"
-    "  kestrave simulate --pty [--speed-up N] [--seed N] [--minutes M] [--out FILE]\n"
-    "                                    a made-up GPS receiver, into a file or a pseudo-terminal\n"
-    "                                    (with --pty, --out FILE keeps a copy of the bytes sent)\n"
+    "Usage: kestrave [--device PATH] [--gps-only]\n"
+    "  or:  kestrave log [--device PATH] [--speed BAUD] [--quiet] [--gps-only]\n"
+    "  or:  kestrave replay FILE... [--gps-only]\n"
+    "  or:  kestrave simulate --out FILE [--seed N] [--minutes M]\n"
+    "  or:  kestrave simulate --pty [--speed-up N] [--seed N] [--minutes M] [--out FILE]\n"
+    "  or:  kestrave plot DAY.plt|FOLDER... [--out FILE.svg|DIR]\n"
+    "\n"
+    "Commands:\n"
+    "  (none)             the terminal program: live logging with a status screen\n"
+    "  log                live logging from the GPS receiver, without a screen; --quiet prints\n"
+    "                     log lines and changes of state only (port, fix, new day file): the way\n"
+    "                     to run it unattended\n"
+    "  replay             replay recorded NMEA files into the day files, as fast as possible\n"
+    "  simulate           a made-up GPS receiver, into a file or a pseudo-terminal (with --pty,\n"
+    "                     --out FILE keeps a copy of the bytes sent)\n"
+    "  plot               an SVG picture of each day: the track coloured by speed, the route's\n"
+    "                     waypoints, distance and times; beside each .plt by default\n"
     "\n"
     "Common options:\n"
-    "  --out DIR         write the day files straight into DIR\n"
-    "  --root DIR        the folder that stands for the device root \"\\\" (default: your home folder)\n"
-    "  --config DIR      where settings.reg is kept (default: $XDG_CONFIG_HOME/kestrave)\n"
-    "  --status-log FILE append every status text to FILE, each followed by a line \"----\"\n"
-    "  --gps-only        read only \"$GP\" sentences, as receivers of GPS alone send them\n"
-    "                    (default: every satellite system's RMC and GGA: $GN, $GL, $GA, $GB, $BD, $GQ, $GI)\n"
+    "  --out DIR          write the day files straight into DIR\n"
+    "  --root DIR         the folder that stands for the device root \"\\\" (default: your home folder)\n"
+    "  --config DIR       where settings.reg is kept (default: $XDG_CONFIG_HOME/kestrave)\n"
+    "  --status-log FILE  append every status text to FILE, each followed by a line \"----\"\n"
+    "  --gps-only         read only \"$GP\" sentences, as receivers of GPS alone send them\n"
+    "                     (default: every satellite system's RMC and GGA: $GN, $GL, $GA, $GB, $BD,\n"
+    "                     $GQ, $GI)\n"
     "  --help, --version\n";
 
 namespace {
@@ -50,8 +57,10 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
             line.mode = CommandLine::Mode::Replay;
         } else if (word == "simulate") {
             line.mode = CommandLine::Mode::Simulate;
+        } else if (word == "plot") {
+            line.mode = CommandLine::Mode::Plot;
         } else {
-            error = "unknown command '" + word + "'. Use log, replay or simulate; see kestrave --help.";
+            error = "unknown command '" + word + "'. Use log, replay, simulate or plot; see kestrave --help.";
             return false;
         }
     }
@@ -80,8 +89,13 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
         } else if (arg == "--version") {
             line.mode = CommandLine::Mode::Version;
             return true;
+        } else if (mode == CommandLine::Mode::Plot && arg != "--out" && arg.size() > 1 && arg[0] == '-') {
+            error = "plot takes no option '" + arg + "'; only --out FILE.svg or --out DIR. See kestrave --help.";
+            return false;
         } else if (arg == "--out") {
-            if (!needValue(mode == CommandLine::Mode::Simulate ? "a file name" : "a folder")) return false;
+            if (!needValue(mode == CommandLine::Mode::Simulate ? "a file name"
+                           : mode == CommandLine::Mode::Plot   ? "a file name or a folder"
+                                                               : "a folder")) return false;
             (mode == CommandLine::Mode::Simulate ? line.simulateOut : line.outDir) = value;
         } else if (arg == "--root") {
             if (!needValue("a folder")) return false;
@@ -125,7 +139,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
         } else if (arg.size() > 1 && arg[0] == '-') {
             error = "unknown option '" + arg + "' here; see kestrave --help.";
             return false;
-        } else if (mode == CommandLine::Mode::Replay) {
+        } else if (mode == CommandLine::Mode::Replay || mode == CommandLine::Mode::Plot) {
             line.files.push_back(arg);
         } else {
             error = "unexpected argument '" + arg + "'; see kestrave --help.";
@@ -134,6 +148,10 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
     }
     if (mode == CommandLine::Mode::Replay && line.files.empty()) {
         error = "replay needs at least one NMEA file, for example: kestrave replay examples/drive.nmea";
+        return false;
+    }
+    if (mode == CommandLine::Mode::Plot && line.files.empty()) {
+        error = "plot needs a day's track file or a folder of them, for example: kestrave plot out/2026-01-14.plt";
         return false;
     }
     if (mode == CommandLine::Mode::Simulate && !line.pty && line.simulateOut.empty()) {

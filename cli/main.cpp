@@ -4,6 +4,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/LogCommand.h"
+#include "cli/PlotCommand.h"
 #include "cli/ReplayCommand.h"
 #include "cli/SimulateCommand.h"
 #include "cli/TerminalCommand.h"
@@ -35,6 +36,8 @@ int main(int argc, char** argv) {
             return RunReplay(line);
         case CommandLine::Mode::Simulate:
             return RunSimulate(line);
+        case CommandLine::Mode::Plot:
+            return RunPlot(line);
     }
     return 2;
 }

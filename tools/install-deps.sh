@@ -4,7 +4,7 @@
 #   --bench  also what bench/run.sh needs: Google Benchmark and valgrind
 #   PACKAGE  further packages a command of its own needs (the fuzzers, the ARM build)
 set -euo pipefail
-packages=(cmake ninja-build g++ libgtest-dev gpsbabel locales libncurses-dev tmux)
+packages=(cmake ninja-build g++ libgtest-dev gpsbabel locales libncurses-dev tmux help2man man-db systemd)
 if [ "${1:-}" = "--bench" ]; then
   packages+=(libbenchmark-dev valgrind)
   shift

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "output/RouteWriter.h"
@@ -17,7 +18,9 @@
 #include "tests/support/ExampleFix.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/FixedOffsetZone.h"
+#include "tests/support/ReadFile.h"
 #include "tests/support/RecordingTextBoxes.h"
+#include "tests/support/ShellCommand.h"
 
 // The day files, written to disk, read back by GPSBabel, which nobody here wrote.
 namespace {
@@ -139,6 +142,69 @@ TEST_F(OziInterop, RouteFileReadsBackAcrossARestart) {
         SCOPED_TRACE(i);
         ExpectSamePoint(rows[i + 1], fixes[i]);
         EXPECT_EQ(rows[i + 1][3], names[i]);
+    }
+}
+
+
+// What a GPX file holds under each element of a kind: the text between its tags.
+std::vector<std::string> Elements(const std::string& gpx, const std::string& tag) {
+    std::vector<std::string> found;
+    const std::string open = "<" + tag + " ", close = "</" + tag + ">";
+    for (size_t at = 0; (at = gpx.find(open, at)) != std::string::npos;) {
+        const size_t end = gpx.find(close, at);
+        if (end == std::string::npos) break;
+        found.push_back(gpx.substr(at, end - at));
+        at = end;
+    }
+    return found;
+}
+
+// The lines of a day file that begin with the prefix, after its header of `header` lines.
+std::vector<std::string> BodyLines(const std::string& file, size_t header, const std::string& prefix) {
+    std::vector<std::string> lines;
+    std::istringstream text(ReadFile(file));
+    size_t number = 0;
+    for (std::string line; std::getline(text, line);) {
+        if (++number > header && line.rfind(prefix, 0) == 0) lines.push_back(line);
+    }
+    return lines;
+}
+
+// The README's way to a GPX file, on the day files of a real replay: every track point
+// becomes a trkpt, every waypoint an rtept of the same name, in order.
+TEST_F(OziInterop, ReplayedDaysConvertToGpx) {
+    const std::string out = root + "/out";
+    ShellOutcome replay = RunShell("TZ=UTC0 '" + std::string(KESTRAVE_BINARY) + "' replay '" + KESTRAVE_SOURCE_DIR +
+                                   "/examples/drive.nmea' --out '" + out + "' --config '" + root + "/config' 2>&1");
+    ASSERT_EQ(replay.exitCode, 0) << replay.output;
+
+    for (const char* day : {"2026-01-14", "2026-01-15"}) {
+        SCOPED_TRACE(day);
+        const std::string base = out + "/" + day;
+        for (const auto& [kind, babelOptions] : {std::pair<std::string, std::string>{"plt", "-t"}, {"rte", "-r"}}) {
+            ShellOutcome convert = RunShell(std::string(kGpsBabel) + " " + babelOptions + " -i ozi -f '" + base + "." +
+                                            kind + "' -o gpx -F '" + base + "-" + kind + ".gpx' 2>&1");
+            ASSERT_EQ(convert.exitCode, 0) << convert.output;
+        }
+        const std::vector<std::string> points = BodyLines(base + ".plt", 6, "");
+        EXPECT_GT(points.size(), 50u);
+        EXPECT_EQ(Elements(ReadFile(base + "-plt.gpx"), "trkpt").size(), points.size());
+
+        std::vector<std::string> names;
+        for (const std::string& waypoint : BodyLines(base + ".rte", 0, "W,")) {
+            std::vector<std::string> fields;
+            std::stringstream stream(waypoint);
+            for (std::string field; std::getline(stream, field, ',');) fields.push_back(field);
+            ASSERT_GE(fields.size(), 5u) << waypoint;
+            names.push_back(fields[4]);
+        }
+        EXPECT_GT(names.size(), 20u);
+        std::vector<std::string> converted;
+        for (const std::string& point : Elements(ReadFile(base + "-rte.gpx"), "rtept")) {
+            const size_t name = point.find("<name>");
+            converted.push_back(name == std::string::npos ? "" : point.substr(name + 6, point.find("</name>") - name - 6));
+        }
+        EXPECT_EQ(converted, names);
     }
 }
 
