@@ -21,10 +21,12 @@ void PrintUtf8(const std::wstring& text) {
     fwrite(out.data(), 1, out.size(), stdout);
 }
 
-int Fail(const wchar_t* what) {
-    PrintUtf8(std::wstring(what) + L"\n");
-    return 1;
+int Say(const std::wstring& what, int result = 0) {
+    PrintUtf8(what + L"\n");
+    return result;
 }
+
+int Fail(const wchar_t* what) { return Say(what, 1); }
 
 HWND MainWindow() { return FindWindowW(L"KESTRAVE", L"Kestrave"); }
 
@@ -159,7 +161,7 @@ HWND ControlOf(const wchar_t* caption, const wchar_t* id) {
 int Usage() {
     fputs("usage: kestrave_window_driver COMMAND ...\n"
           "  wait-window SECONDS | wait-exit SECONDS | command ID\n"
-          "  text ID | clear ID | wait-text ID SUBSTRING SECONDS | watch ID SECONDS | click ID   (status dialog)\n"
+          "  text ID | clear ID | wait-text ID SUBSTRING[|SUBSTRING] SECONDS | watch ID SECONDS | click ID   (status dialog)\n"
           "  wait-dialog CAPTION SECONDS | wait-gone CAPTION SECONDS | rect CAPTION | rect-menus\n"
           "  dialog-text CAPTION ID | set-text CAPTION ID TEXT | dialog-click CAPTION ID\n"
           "  rows CAPTION ID | row-point CAPTION ID ROW | answer-yes SECONDS\n",
@@ -176,25 +178,31 @@ int Run(int argc, wchar_t** argv) {
 
     if (verb == L"wait-window") {
         if (!WaitFor(_wtof(a), [] { return MainWindow() != nullptr; })) return Fail(L"no window KESTRAVE/Kestrave");
-        return PrintUtf8(L"window\n"), 0;
+        return Say(L"window");
     }
     if (verb == L"wait-exit") {
         if (!WaitFor(_wtof(a), [] { return MainWindow() == nullptr; })) return Fail(L"the main window is still there");
-        return PrintUtf8(L"gone\n"), 0;
+        return Say(L"gone");
     }
     if (verb == L"command") {
         HWND main = MainWindow();
         if (main == nullptr || !PostMessageW(main, WM_COMMAND, _wtoi(a), 0)) return Fail(L"no main window");
-        return PrintUtf8(L"posted\n"), 0;
+        return Say(L"posted");
     }
     if (verb == L"text" || verb == L"click" || verb == L"clear") {
         HWND dialog = StatusDialog();
         HWND control = dialog == nullptr ? nullptr : GetDlgItem(dialog, _wtoi(a));
         if (control == nullptr) return Fail(L"no status dialog control with that id");
-        if (verb == L"click") return SendMessageW(control, BM_CLICK, 0, 0), PrintUtf8(L"clicked\n"), 0;
+        if (verb == L"click") {
+            SendMessageW(control, BM_CLICK, 0, 0);
+            return Say(L"clicked");
+        }
         // As a user may clear the box: the next replacement of its text can then be seen.
-        if (verb == L"clear") return SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"")), 0;
-        return PrintUtf8(TextOf(control)), 0;
+        if (verb == L"clear") {
+            SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+            return Say(L"cleared");
+        }
+        return Say(TextOf(control));
     }
     if (verb == L"wait-text" && c != nullptr) {
         std::wstring seen;
@@ -202,10 +210,17 @@ int Run(int argc, wchar_t** argv) {
             HWND dialog = StatusDialog();
             HWND control = dialog == nullptr ? nullptr : GetDlgItem(dialog, _wtoi(a));
             if (control != nullptr) seen = TextOf(control);
-            return seen.find(b) != std::wstring::npos;
+            // "A|B" waits for either.
+            std::wstring wanted = b;
+            for (size_t at = 0; at <= wanted.size();) {
+                size_t bar = wanted.find(L'|', at);
+                if (bar == std::wstring::npos) bar = wanted.size();
+                if (seen.find(wanted.substr(at, bar - at)) != std::wstring::npos) return true;
+                at = bar + 1;
+            }
+            return false;
         });
-        PrintUtf8(seen + L"\n");
-        return found ? 0 : 1;
+        return Say(seen, found ? 0 : 1);
     }
     if (verb == L"watch" && b != nullptr) {
         // Every text the box shows, each once, as it changes: the script reads the
@@ -225,7 +240,7 @@ int Run(int argc, wchar_t** argv) {
         bool present = verb == L"wait-dialog";
         if (!WaitFor(b == nullptr ? 5 : _wtof(b), [&] { return (Dialog(a) != nullptr) == present; }))
             return Fail(present ? L"no such dialog" : L"the dialog is still there");
-        return PrintUtf8(present ? L"dialog\n" : L"gone\n"), 0;
+        return Say(present ? L"dialog" : L"gone");
     }
     if (verb == L"rect") {
         HWND window = Dialog(a);
@@ -249,20 +264,20 @@ int Run(int argc, wchar_t** argv) {
     if (verb == L"dialog-text" && b != nullptr) {
         HWND control = ControlOf(a, b);
         if (control == nullptr) return Fail(L"no such control");
-        return PrintUtf8(TextOf(control) + L"\n"), 0;
+        return Say(TextOf(control));
     }
     if (verb == L"set-text" && c != nullptr) {
         HWND control = ControlOf(a, b);
         if (control == nullptr || !SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c)))
             return Fail(L"no such control");
-        return PrintUtf8(L"set\n"), 0;
+        return Say(L"set");
     }
     if (verb == L"dialog-click" && b != nullptr) {
         HWND control = ControlOf(a, b);
         if (control == nullptr) return Fail(L"no such control");
         // Posted, not sent: a button that ends the dialog would otherwise hold this call.
         PostMessageW(control, BM_CLICK, 0, 0);
-        return PrintUtf8(L"clicked\n"), 0;
+        return Say(L"clicked");
     }
     if (verb == L"rows" && b != nullptr) {
         HWND list = ControlOf(a, b);
@@ -286,7 +301,7 @@ int Run(int argc, wchar_t** argv) {
         HWND box = nullptr;
         if (!WaitFor(_wtof(a), [&] { return (box = Dialog(L"Exit")) != nullptr; })) return Fail(L"no Exit question");
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDYES)));
-        return PrintUtf8(L"yes\n"), 0;
+        return Say(L"yes");
     }
     return Usage();
 }
