@@ -13,28 +13,18 @@
 #include <string>
 
 #include "tests/support/TempFolder.h"
+#include "tests/support/ShellCommand.h"
 
 namespace {
 
 const std::string kDrive = std::string(KESTRAVE_SOURCE_DIR) + "/examples/drive.nmea";
 
-struct Outcome {
-    int exitCode;
-    std::string output;
-};
+using Outcome = ShellOutcome;
 
-// Replays the example into dir/out in UTC+1 through the shell, with `before` run first.
 Outcome Replay(const std::string& dir, const std::string& before = "") {
     const std::string command = before + " TZ=CET-1 LC_ALL=C timeout 60 '" + KESTRAVE_BINARY + "' replay '" + kDrive +
                                 "' --out '" + dir + "/out' --config '" + dir + "/config' 2>&1";
-    Outcome run{-1, ""};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char chunk[4096];
-    for (size_t got; (got = fread(chunk, 1, sizeof chunk, pipe)) > 0;) run.output.append(chunk, got);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return RunShell(command);
 }
 
 int Count(const std::string& text, const std::string& part) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "tests/support/TempFolder.h"
+#include "tests/support/ShellCommand.h"
 
 namespace {
 
@@ -30,13 +31,9 @@ int ReplayIn(const TempFolder& folder, const std::string& locale, std::string* o
     const std::string command = "LC_ALL=" + locale + " TZ=CET-1CEST,M3.5.0,M10.5.0/3 '" + KESTRAVE_BINARY +
                                 "' replay '" + KESTRAVE_SOURCE_DIR + "/examples/drive.nmea' --out '" + dir +
                                 "/out' --status-log '" + dir + "/status.txt' --config '" + dir + "/config' 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return -1;
-    char chunk[4096];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0) output->append(chunk, got);
-    const int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const ShellOutcome run = RunShell(command);
+    *output += run.output;
+    return run.exitCode;
 }
 
 TEST(LocaleReplay, GermanLocaleWritesTheSameBytesAsTheCLocale) {

@@ -16,26 +16,15 @@
 
 #include "tests/support/RuntimeFolder.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/ShellCommand.h"
 
 namespace {
 
-struct Outcome {
-    int exitCode;
-    std::string output;
-};
+using Outcome = ShellOutcome;
 
-// Runs kestrave with the arguments and the zone given, and collects what it prints.
 Outcome Kestrave(const std::string& args, const std::string& zone = "UTC0") {
     std::string command = "TZ=" + zone + " LC_ALL=C '" + KESTRAVE_BINARY + "' " + args + " 2>&1";
-    Outcome run{-1, ""};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char chunk[4096];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, pipe)) > 0) run.output.append(chunk, got);
-    int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return RunShell(command);
 }
 
 class ReplayCommandTest : public ::testing::Test {
@@ -102,12 +91,7 @@ TEST_F(ReplayCommandTest, ARestartOnTheSameDayContinuesTheRouteNumbering) {
 
     // A program nobody here wrote reads the continued route whole, names included.
     if (access("/usr/bin/gpsbabel", X_OK) != 0) GTEST_SKIP() << "gpsbabel is not installed";
-    FILE* babel = popen(("gpsbabel -r -i ozi -f '" + dir + "/out/2026-01-14.rte' -o unicsv -F - 2>&1").c_str(), "r");
-    ASSERT_NE(babel, nullptr);
-    std::string csv;
-    char chunk[4096];
-    for (size_t got; (got = fread(chunk, 1, sizeof chunk, babel)) > 0;) csv.append(chunk, got);
-    pclose(babel);
+    const std::string csv = RunShell("gpsbabel -r -i ozi -f '" + dir + "/out/2026-01-14.rte' -o unicsv -F - 2>&1").output;
     int rows = 0;
     for (size_t at = 0; (at = csv.find(",\"R" + prefix, at)) != std::string::npos; ++at) ++rows;
     EXPECT_EQ(rows, expected - 1) << csv.substr(0, 400);

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "tests/support/TempFolder.h"
+#include "tests/support/ShellCommand.h"
 
 // The real program in a real terminal: tmux runs it in a detached session of a fixed
 // size, keys go in with send-keys, the screen comes back with capture-pane.
@@ -23,15 +24,9 @@ namespace {
 constexpr int kWaitSeconds = 60;  // generous: the machine may be slow and busy
 
 std::string Shell(const std::string& command, int* status = nullptr) {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return output;
-    char buffer[4096];
-    size_t count;
-    while ((count = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, count);
-    int result = pclose(pipe);
-    if (status != nullptr) *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
-    return output;
+    const ShellOutcome run = RunShell(command);
+    if (status != nullptr) *status = run.exitCode;
+    return run.output;
 }
 
 bool HaveTmux() { return system("tmux -V >/dev/null 2>&1") == 0; }
