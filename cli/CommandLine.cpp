@@ -5,8 +5,8 @@
 #include <cstring>
 
 const char kUsageText[] =
-    "Usage: kestrave [--device PATH] [--gps-only]\n"
-    "  or:  kestrave log [--device PATH] [--speed BAUD] [--quiet] [--gps-only]\n"
+    "Usage: kestrave [--device PATH | --gpsd [HOST[:PORT]]] [--gps-only]\n"
+    "  or:  kestrave log [--device PATH | --gpsd [HOST[:PORT]]] [--speed BAUD] [--quiet] [--gps-only]\n"
     "  or:  kestrave replay FILE... [--gps-only]\n"
     "  or:  kestrave simulate --out FILE [--seed N] [--minutes M]\n"
     "  or:  kestrave simulate --pty [--speed-up N] [--seed N] [--minutes M] [--out FILE]\n"
@@ -22,6 +22,12 @@ const char kUsageText[] =
     "                     --out FILE keeps a copy of the bytes sent)\n"
     "  plot               an SVG picture of each day: the track coloured by speed, the route's\n"
     "                     waypoints, distance and times; beside each .plt by default\n"
+    "\n"
+    "Input (log and the terminal program):\n"
+    "  --device PATH      read the receiver on this tty, whatever port is selected\n"
+    "  --gpsd [HOST[:PORT]]\n"
+    "                     read the sentences gpsd relays instead of a tty (default localhost:2947);\n"
+    "                     the setting GpsdServer does the same without the option\n"
     "\n"
     "Common options:\n"
     "  --out DIR          write the day files straight into DIR\n"
@@ -109,6 +115,13 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
         } else if (arg == "--device" && (mode == CommandLine::Mode::Log || mode == CommandLine::Mode::Window)) {
             if (!needValue("a tty path such as /dev/ttyUSB0")) return false;
             line.device = value;
+        } else if (arg == "--gpsd" && (mode == CommandLine::Mode::Log || mode == CommandLine::Mode::Window)) {
+            line.gpsd = true;
+            // The address is optional: a next word that is an option is not one.
+            if (value != nullptr && value[0] != '-') {
+                line.gpsdServer = value;
+                ++i;
+            }
         } else if (arg == "--quiet" && mode == CommandLine::Mode::Log) {
             line.quiet = true;
         } else if (arg == "--speed" && mode == CommandLine::Mode::Log) {
@@ -145,6 +158,10 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
             error = "unexpected argument '" + arg + "'; see kestrave --help.";
             return false;
         }
+    }
+    if (line.gpsd && !line.device.empty()) {
+        error = "--device and --gpsd both name the input; give one of them.";
+        return false;
     }
     if (mode == CommandLine::Mode::Replay && line.files.empty()) {
         error = "replay needs at least one NMEA file, for example: kestrave replay examples/drive.nmea";

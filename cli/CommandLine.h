@@ -14,6 +14,8 @@ struct CommandLine {
     std::string configDir;           // where settings.reg lives
     std::string statusLog;           // every status box text goes here
     std::string device;              // log and the terminal program: a tty bound to the port
+    bool gpsd = false;               // log and the terminal program: read gpsd instead of a tty
+    std::string gpsdServer;          // with gpsd: HOST[:PORT]; empty = localhost:2947
     int64_t speed = 0;               // log: baud rate; 0 = from the settings
     bool quiet = false;              // log: status texts only when their kind changes
     bool gpsOnly = false;            // read "$GP" sentences alone, whatever the settings say

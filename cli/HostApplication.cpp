@@ -4,12 +4,16 @@
 #include <new>
 
 #include "cli/DeviceRoot.h"
+#include "cli/GpsdPortChoice.h"
+#include "platform/Utf8.h"
 #include "platform/posix/ConfigDir.h"
+#include "platform/posix/GpsdSerialDevice.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixKeepAwake.h"
 #include "platform/posix/PosixSerialDevice.h"
 #include "platform/posix/PosixTimeZone.h"
 #include "platform/posix/RegistryFile.h"
+#include "platform/posix/RoutedSerialDevice.h"
 
 namespace {
 
@@ -22,6 +26,34 @@ alignas(RegistryFile) unsigned char storeSpace[sizeof(RegistryFile)];
 alignas(Application) unsigned char appSpace[sizeof(Application)];
 PosixFileSystem* files = nullptr;
 Application* app = nullptr;
+GpsdSerialDevice gpsd;
+RoutedSerialDevice* route = nullptr;
+alignas(GpsdPortChoice) unsigned char choiceSpace[sizeof(GpsdPortChoice)];
+GpsdPortChoice* choice = nullptr;
+std::string boundInput;
+
+// --gpsd, else the GpsdServer setting unless --device names a tty; false with a
+// sentence when the address given is not one.
+bool ChooseGpsd(const CommandLine& line, std::string& error) {
+    std::string server = line.gpsdServer;
+    if (!line.gpsd) {
+        if (!line.device.empty()) return true;
+        wchar_t stored[GpsdSerialDevice::kHostBytes + GpsdSerialDevice::kPortBytes];
+        app->settings.LoadGpsdServer(stored, sizeof stored / sizeof stored[0]);
+        if (stored[0] == L'\0') return true;
+        char text[4 * sizeof stored / sizeof stored[0]];
+        WideToUtf8(stored, text, sizeof text);
+        server = text;
+    }
+    if (!gpsd.Bind(server.c_str())) {
+        error = (line.gpsd ? "--gpsd needs HOST, HOST:PORT or [IPv6]:PORT, not '"
+                           : "the setting GpsdServer needs HOST, HOST:PORT or [IPv6]:PORT, not '") +
+                server + "'. Correct it, or use --device PATH.";
+        return false;
+    }
+    route->UseGpsd(true);
+    return true;
+}
 
 }  // namespace
 
@@ -38,8 +70,13 @@ bool HostApplication::Start(const CommandLine& line, Clock& clock, std::string& 
     files = new (filesSpace) PosixFileSystem(place.root.c_str());
     auto* serial = new (serialSpace)
         PosixSerialDevice(configDir.c_str(), line.device.empty() ? nullptr : line.device.c_str());
+    static RoutedSerialDevice routed(*serial, gpsd);
+    route = &routed;
     auto* store = new (storeSpace) RegistryFile(configDir, PrintWarning);
-    app = new (appSpace) Application(*files, clock, zone, *serial, *store, keepAwake);
+    app = new (appSpace) Application(*files, clock, zone, routed, *store, keepAwake);
+    if (!ChooseGpsd(line, error)) return false;
+    choice = new (choiceSpace) GpsdPortChoice(routed, gpsd, app->port, app->settings);
+    boundInput = route->UsesGpsd() ? std::string("gpsd at ") + gpsd.Host() + ":" + gpsd.Port() : line.device;
     if (place.outFolderGiven) app->settings.PinOutputDir(kRootFolder);
     if (line.speed > 0) app->settings.PinSpeed(static_cast<int32_t>(line.speed));
     if (line.gpsOnly) app->settings.PinTalkers(TalkerSet::GpsOnly);
@@ -49,6 +86,10 @@ bool HostApplication::Start(const CommandLine& line, Clock& clock, std::string& 
 Application& HostApplication::App() { return *app; }
 
 FileSystem& HostApplication::Files() { return *files; }
+
+GpsdChoice& HostApplication::Gpsd() { return *choice; }
+
+std::string HostApplication::BoundInput() { return boundInput; }
 
 std::string HostApplication::OutputFolder() {
     wchar_t folder[kFolderChars];

@@ -3,6 +3,7 @@
 #include "cli/CommandLine.h"
 #include "platform/Clock.h"
 #include "shell/Application.h"
+#include "terminal/GpsdChoice.h"
 
 // The application on this host's platform parts, set up from the command line:
 // the device root (or --out), the settings file, the bound serial device, and the
@@ -13,6 +14,10 @@ public:
     static bool Start(const CommandLine& line, Clock& clock, std::string& error);
     static Application& App();
     static FileSystem& Files();
+    // The port menu's gpsd entry, on the devices Start built.
+    static GpsdChoice& Gpsd();
     // The host folder of the writers' output folder.
     static std::string OutputFolder();
+    // What the port is bound to for the run: a tty, "gpsd at HOST:PORT", or empty.
+    static std::string BoundInput();
 };

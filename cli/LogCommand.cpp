@@ -25,8 +25,9 @@ public:
         if (app.port.portNumber < 0) {
             printf("No port is selected (\"None\"): nothing will be logged. Choose one in the terminal program.\n");
         } else {
+            const std::string bound = HostApplication::BoundInput();
             printf("Logging COM%d at %d bit/s%s%s into %s. Stop with Ctrl+C.\n", app.port.portNumber,
-                   app.port.portSpeed, line_.device.empty() ? "" : " bound to ", line_.device.c_str(),
+                   app.port.portSpeed, bound.empty() ? "" : " bound to ", bound.c_str(),
                    HostApplication::OutputFolder().c_str());
         }
         fflush(stdout);

@@ -34,7 +34,8 @@ public:
         }
         // Only the character type: numbers keep the "C" formatting the files depend on.
         setlocale(LC_CTYPE, "");
-        TerminalProgram program(app, HostApplication::Files(), console.KeepsStatusLog() ? &console : nullptr);
+        TerminalProgram program(app, HostApplication::Files(), console.KeepsStatusLog() ? &console : nullptr,
+                                &HostApplication::Gpsd());
         return program.Run();
     }
 };

@@ -124,8 +124,9 @@ void InputPoller::PollSerialPort() {
         int32_t count = port_.Read(chunk_, kChunkBytes);
         if (count < 0) {
             // Closed here so that the next tick opens it afresh.
-            port_.Close();
             boxes_.AppendText(kStatusBox, L"COM-port read error!\r\n");
+            SayWhyReadFailed();
+            port_.Close();
             return;
         }
         if (count == 0) break;
@@ -139,7 +140,18 @@ void InputPoller::PollSerialPort() {
 // in words once, and again only when it changes or after the port opened in between.
 void InputPoller::SayWhyNotOpen() {
     wchar_t cause[kOpenFailureChars];
-    if (!port_.DescribeOpenFailure(cause, kOpenFailureChars) || wcscmp(cause, openFailure_) == 0) return;
+    if (port_.DescribeOpenFailure(cause, kOpenFailureChars)) SayCause(cause);
+}
+
+// A device that can tell why a read failed (a lost network connection) says so once,
+// under the same rule as an open failure.
+void InputPoller::SayWhyReadFailed() {
+    wchar_t cause[kOpenFailureChars];
+    if (port_.DescribeReadFailure(cause, kOpenFailureChars)) SayCause(cause);
+}
+
+void InputPoller::SayCause(const wchar_t* cause) {
+    if (wcscmp(cause, openFailure_) == 0) return;
     wcscpy(openFailure_, cause);
     wchar_t line[kOpenFailureChars + 2];
     swprintf(line, sizeof line / sizeof line[0], L"%ls\r\n", cause);

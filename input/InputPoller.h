@@ -52,6 +52,9 @@ private:
     Content ReplayedContent() const;
     void PollSerialPort();
     void SayWhyNotOpen();
+    void SayWhyReadFailed();
+    // Logs the cause unless it is the one told last.
+    void SayCause(const wchar_t* cause);
     void WatchForSentences(bool bytesRead, bool sentenceHandedOn);
     void Feed(uint32_t count);
 

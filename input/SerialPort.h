@@ -45,6 +45,8 @@ public:
     bool DescribeOpenFailure(wchar_t* out, int chars) {
         return portNumber >= 0 && device_.DescribeOpenFailure(out, chars);
     }
+    // After a failed Read: the device's account of why, if it has one.
+    bool DescribeReadFailure(wchar_t* out, int chars) { return device_.DescribeReadFailure(out, chars); }
     // What COM<number> leads to, for a port menu (SerialDevice::Describe).
     bool Describe(int32_t number, wchar_t* out, int chars) const { return device_.Describe(number, out, chars); }
 

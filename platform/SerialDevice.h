@@ -44,6 +44,13 @@ public:
     // After an opening that failed, at Open or at a later step of it: one sentence that
     // names the device, says why in words and what to do. False when there is none.
     virtual bool DescribeOpenFailure(wchar_t* out, int chars) = 0;
+    // After a failed Read, when the device knows more than that it failed (a network
+    // connection that was closed): one sentence naming the device and the reason.
+    // False, out empty, when there is nothing to add.
+    virtual bool DescribeReadFailure(wchar_t* out, int chars) {
+        if (chars > 0) out[0] = L'\0';
+        return false;
+    }
     // For a port menu: what COM<portNumber> would open now, in words, such as
     // "u-blox GNSS receiver (ttyACM0)". False, with out saying so, when the number has
     // no device. Opens nothing; LastError is left as it was.

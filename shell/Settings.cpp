@@ -12,9 +12,12 @@ const wchar_t kOutputDir[] = L"OutputDir";
 const wchar_t kPortNumber[] = L"PortNumber";
 const wchar_t kPortSpeed[] = L"PortSpeed";
 const wchar_t kGpsOnly[] = L"GpsOnly";
+const wchar_t kGpsdServer[] = L"GpsdServer";
+// A host name (up to 253 characters) and a port, with room to spare.
+constexpr uint32_t kServerChars = 300;
 
-// Bytes of a saved folder: any folder the writers accept, every character a surrogate pair.
-constexpr uint32_t kSaveBytes = kFolderChars * 4;
+// The longest text stored: a folder the writers accept, or a gpsd server.
+constexpr uint32_t kMaxTextChars = kServerChars > kFolderChars ? kServerChars : kFolderChars;
 
 // Why a folder that begins with '\' would not be the folder it names on the host, or
 // nullptr. There "." and ".." step elsewhere and "/" separates folders too; an empty
@@ -130,12 +133,32 @@ int Settings::LoadOutputDir() {
 }
 
 void Settings::SaveOutputDir(const wchar_t* folder) {
-    uint8_t data[kSaveBytes];
     // A text longer than any folder the writers accept is not stored either.
-    int32_t size = WideToUtf16Le(folder, data, sizeof data);
+    WriteText(kOutputDir, folder, kFolderChars);
+}
+
+// Stored as REG_SZ; a text of more than maxChars characters is not stored.
+void Settings::WriteText(const wchar_t* name, const wchar_t* text, uint32_t maxChars) {
+    // Every character may take a surrogate pair.
+    uint8_t data[kMaxTextChars * 4];
+    int32_t size = WideToUtf16Le(text, data, maxChars * 4);
     if (size < 0) return;
     SettingsKey key = store_.CreateKey(kKeyPath);
     if (key == kInvalidKey) return;
-    store_.SetValue(key, kOutputDir, kRegSz, data, static_cast<uint32_t>(size));
+    store_.SetValue(key, name, kRegSz, data, static_cast<uint32_t>(size));
     store_.CloseKey(key);
 }
+
+void Settings::LoadGpsdServer(wchar_t* out, int chars) {
+    out[0] = L'\0';
+    SettingsKey key = store_.OpenKey(kKeyPath);
+    if (key == kInvalidKey) return;
+    uint8_t data[kServerChars * 2];
+    uint32_t type = 0;
+    uint32_t size = sizeof data;
+    QueryResult result = store_.QueryValue(key, kGpsdServer, &type, data, &size);
+    store_.CloseKey(key);
+    if (result == QueryResult::Success && type == kRegSz) Utf16LeToWide(data, size, out, chars);
+}
+
+void Settings::SaveGpsdServer(const wchar_t* server) { WriteText(kGpsdServer, server, kServerChars); }

@@ -46,9 +46,15 @@ public:
     const wchar_t* OutputDirProblem() const { return outputDirProblem_; }
     // folder: NUL-terminated; stored as REG_SZ of (characters + 1) * 2 bytes.
     void SaveOutputDir(const wchar_t* folder);
+    // GpsdServer: "host:port" of the gpsd to read instead of a serial port (Linux).
+    // Missing, empty or not REG_SZ: out is empty and the serial port is read.
+    void LoadGpsdServer(wchar_t* out, int chars);
+    // Empty text removes the choice of gpsd.
+    void SaveGpsdServer(const wchar_t* server);
 
 private:
     void WriteDword(SettingsKey key, const wchar_t* name, int32_t value);
+    void WriteText(const wchar_t* name, const wchar_t* text, uint32_t maxChars);
 
     SettingsStore& store_;
     int32_t& portNumber_;  // -1 none, 0 to 15 COM0 to COM15

@@ -67,7 +67,7 @@ int TerminalMainScreen::Click(const TerminalEvent& event, TerminalScreen& screen
 }
 
 int TerminalMainScreen::OpenMenu(TerminalScreen& screen, TerminalEvents& events) {
-    TerminalMenu menu(app_.window, app_.port, tools_.y + 1, tools_.x - 1);
+    TerminalMenu menu(app_.window, app_.port, gpsd_, tools_.y + 1, tools_.x - 1);
     return menu.Run(screen, events);
 }
 
@@ -107,6 +107,8 @@ void TerminalMainScreen::Draw(TerminalScreen& screen) {
     wchar_t speed[24];
     if (app_.port.portNumber == SerialPort::kNoPort) {
         swprintf(port, sizeof port / sizeof port[0], L"Port: None");
+    } else if (gpsd_ != nullptr && gpsd_->Chosen()) {
+        swprintf(port, sizeof port / sizeof port[0], L"Port: gpsd");
     } else {
         swprintf(port, sizeof port / sizeof port[0], L"Port: COM%d", app_.port.portNumber);
     }

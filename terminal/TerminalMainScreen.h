@@ -2,6 +2,7 @@
 #include "shell/Application.h"
 #include "shell/StatusSummary.h"
 #include "shell/StatusDialog.h"
+#include "terminal/GpsdChoice.h"
 #include "terminal/TerminalEvents.h"
 #include "terminal/TerminalScreen.h"
 
@@ -13,8 +14,8 @@
 class TerminalMainScreen : public TerminalLayer, public TextObserver {
 public:
     // statusLog, when given, also hears every status text (--status-log).
-    TerminalMainScreen(Application& app, TextObserver* statusLog)
-        : app_(app), statusLog_(statusLog), summary_(app.window.Files(), app.track, app.route, app.poller, app.port) {}
+    TerminalMainScreen(Application& app, TextObserver* statusLog, GpsdChoice* gpsd)
+        : app_(app), statusLog_(statusLog), gpsd_(gpsd), summary_(app.window.Files(), app.track, app.route, app.poller, app.port) {}
 
     // A command for the window (an accelerator or a menu choice), or 0. The menu
     // runs its own loop inside.
@@ -36,6 +37,7 @@ private:
 
     Application& app_;
     TextObserver* statusLog_;
+    GpsdChoice* gpsd_;
     StatusSummary summary_;
     int focus_ = FlushButton;  // the dialog's default button
     bool statusShowsEnd_ = false;  // after an append the caret, and the view, is at the end

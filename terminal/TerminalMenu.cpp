@@ -11,17 +11,20 @@ namespace {
 
 constexpr int kClose = -1;
 constexpr int kDeviceTextChars = 256;  // a long by-id description or link target is cut
+// The gpsd entry of the port sub-menu, which the resource table does not have.
+constexpr int kGpsdItem = -1;
 
-bool IsSeparator(int item) { return kToolsMenu[item].text == nullptr; }
-bool IsSubMenu(int item) { return kToolsMenu[item].text != nullptr && kToolsMenu[item].command == 0; }
-bool IsComPort(int item) {
-    return kToolsMenu[item].command >= kCommandPortFirst && kToolsMenu[item].command <= kCommandPortLast;
+bool IsSeparator(int item) { return item != kGpsdItem && kToolsMenu[item].text == nullptr; }
+bool IsSubMenu(int item) {
+    return item != kGpsdItem && kToolsMenu[item].text != nullptr && kToolsMenu[item].command == 0;
 }
+int CommandOf(int item) { return item == kGpsdItem ? GpsdChoice::kCommand : kToolsMenu[item].command; }
+bool IsComPort(int item) { return CommandOf(item) >= kCommandPortFirst && CommandOf(item) <= kCommandPortLast; }
 
 }  // namespace
 
-TerminalMenu::TerminalMenu(const MainWindow& window, const SerialPort& port, int top, int left)
-    : window_(window), port_(port), top_(top), left_(left) {
+TerminalMenu::TerminalMenu(const MainWindow& window, const SerialPort& port, GpsdChoice* gpsd, int top, int left)
+    : window_(window), port_(port), gpsd_(gpsd), top_(top), left_(left) {
     for (int i = 0; i < kToolsMenuCount; ++i) {
         if (kToolsMenu[i].subItem) continue;
         main_.items.push_back(i);
@@ -74,7 +77,16 @@ int TerminalMenu::Activate() {
         OpenSubMenu();
         return 0;
     }
-    return kToolsMenu[item].command;
+    return CommandOf(item);
+}
+
+// The radio mark: gpsd, once chosen, stands for every port number.
+int TerminalMenu::Marked(int item) const {
+    const int command = CommandOf(item);
+    if (gpsd_ != nullptr && gpsd_->Chosen() && (IsComPort(item) || command == GpsdChoice::kCommand)) {
+        return command == GpsdChoice::kCommand;
+    }
+    return command != 0 && (command == window_.MarkedPortCommand() || command == window_.MarkedSpeedCommand());
 }
 
 int TerminalMenu::Click(const TerminalEvent& event) {
@@ -107,12 +119,18 @@ void TerminalMenu::OpenSubMenu() {
         sub_.items.push_back(i);
         if (IsComPort(i)) nameWidth = std::max(nameWidth, CellWidth(kToolsMenu[i].text));
     }
+    if (nameWidth > 0 && gpsd_ != nullptr && gpsd_->Offered()) sub_.items.push_back(kGpsdItem);
     // "COM1   u-blox GNSS receiver (ttyACM0)": the devices in a column after the names.
     for (int item : sub_.items) {
-        std::wstring text = kToolsMenu[item].text;
+        std::wstring text = item == kGpsdItem ? L"gpsd (localhost)" : kToolsMenu[item].text;
         if (IsComPort(item)) {
             wchar_t device[kDeviceTextChars];
-            port_.Describe(kToolsMenu[item].command - kCommandPortFirst, device, kDeviceTextChars);
+            const int32_t number = kToolsMenu[item].command - kCommandPortFirst;
+            if (gpsd_ != nullptr && gpsd_->Chosen()) {
+                gpsd_->DescribePort(number, device, kDeviceTextChars);
+            } else {
+                port_.Describe(number, device, kDeviceTextChars);
+            }
             text += std::wstring(static_cast<size_t>(nameWidth - CellWidth(text) + 2), L' ') + device;
         }
         sub_.texts.push_back(text);
@@ -120,10 +138,7 @@ void TerminalMenu::OpenSubMenu() {
     sub_.selected = 0;
     sub_.first = 0;
     for (size_t row = 0; row < sub_.items.size(); ++row) {
-        int command = kToolsMenu[sub_.items[row]].command;
-        if (command == window_.MarkedPortCommand() || command == window_.MarkedSpeedCommand()) {
-            sub_.selected = static_cast<int>(row);
-        }
+        if (Marked(sub_.items[row])) sub_.selected = static_cast<int>(row);
     }
     subOpen_ = !sub_.items.empty();
 }
@@ -174,12 +189,9 @@ void TerminalMenu::DrawPopup(TerminalScreen& screen, const Popup& popup) {
             continue;
         }
         bool selected = index == popup.selected;
-        const MenuItem& entry = kToolsMenu[item];
         screen.Line(y, rect.x + 1, rect.width - 2, L"   " + popup.texts[index],
                     selected ? TerminalScreen::Reverse : TerminalScreen::Plain);
-        bool marked = entry.command != 0 &&
-                      (entry.command == window_.MarkedPortCommand() || entry.command == window_.MarkedSpeedCommand());
-        if (marked) screen.Mark(y, rect.x + 2, true, selected);
+        if (Marked(item)) screen.Mark(y, rect.x + 2, true, selected);
         if (IsSubMenu(item)) screen.Mark(y, rect.x + rect.width - 3, false, selected);
     }
 }

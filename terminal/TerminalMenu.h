@@ -3,16 +3,19 @@
 #include <vector>
 #include "input/SerialPort.h"
 #include "shell/MainWindow.h"
+#include "terminal/GpsdChoice.h"
 #include "terminal/TerminalEvents.h"
 #include "terminal/TerminalScreen.h"
 
 // The "Tools" popup and its two sub-menus, dropped down from the menu bar button.
 // The radio marks come from the window each time the menu is drawn; each opening of
-// the port sub-menu asks the port what every number leads to now.
+// the port sub-menu asks the port what every number leads to now, and offers gpsd
+// when one answers.
 class TerminalMenu : public TerminalLayer {
 public:
     // top and left: the cell just below the menu bar button.
-    TerminalMenu(const MainWindow& window, const SerialPort& port, int top, int left);
+    // gpsd may be null: no such choice.
+    TerminalMenu(const MainWindow& window, const SerialPort& port, GpsdChoice* gpsd, int top, int left);
 
     // The command chosen, or 0 when the menu was closed without one.
     int Run(TerminalScreen& screen, TerminalEvents& events);
@@ -31,6 +34,7 @@ private:
     // 0: keep going; -1: close without a command; otherwise the command.
     int Handle(const TerminalEvent& event);
     int Activate();
+    int Marked(int item) const;
     int Click(const TerminalEvent& event);
     void OpenSubMenu();
     void Move(Popup& popup, int step);
@@ -39,6 +43,7 @@ private:
 
     const MainWindow& window_;
     const SerialPort& port_;
+    GpsdChoice* gpsd_;
     int top_;
     int left_;
     Popup main_;

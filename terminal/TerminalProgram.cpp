@@ -8,8 +8,8 @@
 #include "terminal/TerminalFolderDialog.h"
 #include "terminal/TerminalMessageBox.h"
 
-TerminalProgram::TerminalProgram(Application& app, FileSystem& files, TextObserver* statusLog)
-    : app_(app), files_(files), events_([this] { app_.window.Tick(); }), main_(app, statusLog) {}
+TerminalProgram::TerminalProgram(Application& app, FileSystem& files, TextObserver* statusLog, GpsdChoice* gpsd)
+    : app_(app), files_(files), gpsd_(gpsd), events_([this] { app_.window.Tick(); }), main_(app, statusLog, gpsd) {}
 
 int TerminalProgram::Run() {
     app_.dialog.SetObserver(&main_);
@@ -28,7 +28,13 @@ int TerminalProgram::Run() {
         TerminalEvent event = events_.Next();
         if (event.kind == TerminalEvent::Stop) break;
         int command = main_.Handle(event, screen_, events_);
-        if (command != 0) app_.window.HandleCommand(command);
+        // gpsd is this host's own choice; a COM number (or None) takes its place again.
+        if (gpsd_ != nullptr && command == GpsdChoice::kCommand) {
+            gpsd_->Choose(true);
+        } else if (command != 0) {
+            if (gpsd_ != nullptr && command >= kCommandPortNone && command <= kCommandPortLast) gpsd_->Choose(false);
+            app_.window.HandleCommand(command);
+        }
     }
     // Ctrl+C and the stop signals end here, with the same teardown as Exit, while the
     // screen still shows what it says.

@@ -13,8 +13,9 @@
 class TerminalProgram : public FrontEnd {
 public:
     // statusLog, when there is one, hears every status text too. files is the
-    // application's, through which the file dialog browses.
-    TerminalProgram(Application& app, FileSystem& files, TextObserver* statusLog);
+    // application's, through which the file dialog browses. gpsd, when not null, is
+    // offered in the port menu.
+    TerminalProgram(Application& app, FileSystem& files, TextObserver* statusLog, GpsdChoice* gpsd = nullptr);
 
     // From the first tick to the teardown, once the window exists and its timer runs.
     // Returns the exit code: 0, or 2 when this terminal cannot be driven.
@@ -29,6 +30,7 @@ public:
 private:
     Application& app_;
     FileSystem& files_;
+    GpsdChoice* gpsd_;
     TerminalScreen screen_;
     TerminalEvents events_;
     TerminalMainScreen main_;

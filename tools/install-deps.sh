@@ -4,7 +4,8 @@
 #   --bench  also what bench/run.sh needs: Google Benchmark and valgrind
 #   PACKAGE  further packages a command of its own needs (the fuzzers, the ARM build)
 set -euo pipefail
-packages=(cmake ninja-build g++ libgtest-dev gpsbabel locales libncurses-dev tmux help2man man-db systemd)
+packages=(cmake ninja-build g++ libgtest-dev gpsbabel locales libncurses-dev tmux help2man man-db systemd
+  gpsd gpsd-clients python3-gps iproute2)
 if [ "${1:-}" = "--bench" ]; then
   packages+=(libbenchmark-dev valgrind)
   shift

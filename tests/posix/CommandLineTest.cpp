@@ -50,6 +50,25 @@ TEST(CommandLine, DeviceGoesWithTheLiveModesOnly) {
     EXPECT_FALSE(Parse({"replay", "a.nmea", "--device", "/dev/ttyACM0"}, replay, error));
 }
 
+// The address is optional: an option after --gpsd is not taken for it.
+TEST(CommandLine, GpsdTakesAnOptionalAddressInTheLiveModes) {
+    CommandLine line;
+    std::string error;
+    ASSERT_TRUE(Parse({"log", "--gpsd", "--quiet"}, line, error)) << error;
+    EXPECT_TRUE(line.gpsd);
+    EXPECT_EQ(line.gpsdServer, "");
+    EXPECT_TRUE(line.quiet);
+    CommandLine terminal;
+    ASSERT_TRUE(Parse({"--gpsd", "gps.lan:2948"}, terminal, error)) << error;
+    EXPECT_TRUE(terminal.gpsd);
+    EXPECT_EQ(terminal.gpsdServer, "gps.lan:2948");
+    CommandLine both;
+    EXPECT_FALSE(Parse({"log", "--gpsd", "--device", "/dev/ttyACM0"}, both, error));
+    EXPECT_EQ(error, "--device and --gpsd both name the input; give one of them.");
+    CommandLine replay;
+    EXPECT_FALSE(Parse({"replay", "a.nmea", "--gpsd"}, replay, error));
+}
+
 TEST(CommandLine, SimulateAndLogOptions) {
     CommandLine line;
     std::string error;

@@ -29,6 +29,10 @@ protected:
     void SetUp() override { ASSERT_EQ(install_.exitCode, 0) << install_.output; }
 
     static std::string Path(const std::string& name) { return prefix_->path + "/" + name; }
+    // The installed program, through the emulator when the build is for another processor.
+    static ShellOutcome RunInstalled(const std::string& arguments) {
+        return RunShell(std::string(KESTRAVE_EMULATOR) + " '" + Path("bin/kestrave") + "' " + arguments);
+    }
 
     static std::unique_ptr<TempFolder> prefix_;
     static ShellOutcome install_;
@@ -43,6 +47,7 @@ TEST_F(InstallTest, PutsEveryFileInItsPlace) {
         if (!entry.is_directory()) installed.insert(entry.path().string().substr(prefix_->path.size() + 1));
     }
     std::set<std::string> expected{"bin/kestrave", "lib/systemd/system/kestrave@.service",
+                                   "lib/systemd/system/kestrave-gpsd@.service",
                                    "lib/systemd/user/kestrave@.service", "lib/sysusers.d/kestrave.conf",
                                    "share/kestrave/udev/60-kestrave.rules"};
     if (KESTRAVE_MAN_PAGE) expected.insert("share/man/man1/kestrave.1");
@@ -54,7 +59,10 @@ TEST_F(InstallTest, PutsEveryFileInItsPlace) {
                   std::string::npos)
             << unit;
     }
-    ShellOutcome version = RunShell("'" + Path("bin/kestrave") + "' --version");
+    EXPECT_NE(prefix_->Read("lib/systemd/system/kestrave-gpsd@.service")
+                  .find("\nExecStart=" + Path("bin/kestrave") + " log --quiet --gpsd %I"),
+              std::string::npos);
+    ShellOutcome version = RunInstalled("--version");
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.output.rfind("kestrave ", 0), 0u) << version.output;
 }
@@ -69,7 +77,7 @@ TEST_F(InstallTest, ManualPageShowsEveryOptionOfTheHelp) {
     ShellOutcome shown = RunShell("MANWIDTH=200 LC_ALL=C man -l '" + page + "'");
     ASSERT_EQ(shown.exitCode, 0);
 
-    ShellOutcome help = RunShell("'" + Path("bin/kestrave") + "' --help");
+    ShellOutcome help = RunInstalled("--help");
     std::regex option("--[a-z-]+");
     int options = 0;
     for (auto it = std::sregex_iterator(help.output.begin(), help.output.end(), option); it != std::sregex_iterator();
@@ -77,7 +85,7 @@ TEST_F(InstallTest, ManualPageShowsEveryOptionOfTheHelp) {
         EXPECT_NE(shown.output.find(it->str()), std::string::npos) << it->str();
     }
     EXPECT_GT(options, 10);
-    ShellOutcome version = RunShell("'" + Path("bin/kestrave") + "' --version");
+    ShellOutcome version = RunInstalled("--version");
     EXPECT_NE(shown.output.find(version.output.substr(0, version.output.find('\n'))), std::string::npos);
     for (const char* section : {"\nNAME\n       kestrave - ", "\nFILES\n", "\nEXAMPLES\n", "gpsbabel(1)", "gpsd(8)",
                                 "kestrave@.service"}) {
@@ -93,17 +101,20 @@ TEST_F(InstallTest, UnitsPassSystemdAnalyzeVerify) {
     struct Unit {
         const char* path;
         const char* manager;
+        const char* instance;
     };
     // The user manager needs a runtime folder of its own; the Documentation= line is
     // checked against the page just installed.
     TempFolder runtime;
     const std::string environment = "XDG_RUNTIME_DIR='" + runtime.path + "' MANPATH='" + Path("share/man") + "' ";
-    for (Unit unit : {Unit{"lib/systemd/system", "--system"}, Unit{"lib/systemd/user", "--user"}}) {
+    for (Unit unit : {Unit{"lib/systemd/system/kestrave@.service", "--system", "kestrave@ttyACM0.service"},
+                      Unit{"lib/systemd/system/kestrave-gpsd@.service", "--system", "kestrave-gpsd@localhost.service"},
+                      Unit{"lib/systemd/user/kestrave@.service", "--user", "kestrave@ttyACM0.service"}}) {
         SCOPED_TRACE(unit.path);
         const std::string folder = runtime.path + "/" + (unit.manager + 2);
-        const std::string instance = folder + "/kestrave@ttyACM0.service";
-        std::filesystem::create_directory(folder);
-        std::filesystem::create_symlink(Path(unit.path) + "/kestrave@.service", instance);
+        const std::string instance = folder + "/" + unit.instance;
+        std::filesystem::create_directories(folder);
+        std::filesystem::create_symlink(Path(unit.path), instance);
         ShellOutcome verify =
             RunShell(environment + "systemd-analyze " + unit.manager + (KESTRAVE_MAN_PAGE ? "" : " --man=no") +
                      " verify '" + instance + "' 2>&1");

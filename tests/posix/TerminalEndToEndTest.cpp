@@ -246,3 +246,33 @@ TEST_F(TerminalEndToEndTest, AStopSignalEndsLikeExitAndGivesTheTerminalBack) {
 }
 
 }  // namespace
+
+// A gpsd on this machine's own port is offered beside the COM numbers, and choosing it
+// reads it and keeps the choice.
+TEST_F(TerminalEndToEndTest, PortMenuOffersALocalGpsdAndReadsIt) {
+    if (Shell("command -v gpsfake").empty()) GTEST_SKIP() << "gpsfake is not installed (Debian package gpsd-clients)";
+    if (!Shell("ss -Hltn '( sport = :2947 )'").empty()) GTEST_SKIP() << "port 2947 is taken: no private gpsd there";
+    const std::string fake = Shell("setsid gpsfake -q -c 0.05 -P 2947 '" + std::string(KESTRAVE_TESTDATA_DIR) +
+                                   "/gpsd-haicom-305N.nmea' >" + temp.path + "/gpsfake.txt 2>&1 & echo $!");
+    // gpsfake ends its gpsd as it goes; the next run finds the port free.
+    struct Stop {
+        int pid;
+        ~Stop() {
+            kill(-pid, SIGTERM);
+            for (int i = 0; i < 50 && !Shell("ss -Hltn '( sport = :2947 )'").empty(); ++i) usleep(100000);
+        }
+    } stop{std::stoi(fake)};
+    ASSERT_TRUE(WaitUntil([&](const std::string&) { return !Shell("ss -Hltn '( sport = :2947 )'").empty(); }));
+    Start();
+    ASSERT_TRUE(WaitFor("Select output folder"));
+    Keys("Escape");
+    Keys("F10 Down Down Down Right");
+    ASSERT_TRUE(WaitFor("gpsd (localhost)"));
+    Keys("End Enter");
+    ASSERT_TRUE(WaitFor("Port: gpsd"));
+    EXPECT_NE(lastScreen.find("Input: COM1, gpsd at localhost:2947"), std::string::npos) << lastScreen;
+    ASSERT_TRUE(WaitFor("UTC:  08.04.07"));
+    EXPECT_NE(temp.Read("config/settings.reg").find("\"GpsdServer\"=\"localhost:2947\""), std::string::npos);
+    Keys("C-q");
+    EXPECT_EQ(ExitCode(), 0);
+}

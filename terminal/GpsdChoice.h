@@ -1,0 +1,19 @@
+#pragma once
+#include <cstdint>
+
+// gpsd as one more choice of the port menu, beside the COM numbers: offered when a
+// daemon answers on this machine, and kept in the settings once chosen.
+class GpsdChoice {
+public:
+    static constexpr int kCommand = 40100;  // the menu's command for it; no window command has it
+
+    virtual ~GpsdChoice() = default;
+    // Whether to offer it now: gpsd is the input, or one answers on localhost (a short
+    // probe, made when the menu opens).
+    virtual bool Offered() = 0;
+    virtual bool Chosen() const = 0;
+    // Makes gpsd the input, or the COM port again; the port reopens on the next tick.
+    virtual void Choose(bool gpsd) = 0;
+    // What COM<number> would open once chosen instead of gpsd (SerialDevice::Describe).
+    virtual bool DescribePort(int32_t number, wchar_t* out, int chars) = 0;
+};

@@ -1,0 +1,271 @@
+// The logger reading a real gpsd: private daemons that gpsfake feeds from recordings,
+// on free ports, compared with what gpsd relayed to its own client gpspipe.
+#include <gtest/gtest.h>
+
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/ChildProcess.h"
+#include "tests/support/RuntimeFolder.h"
+#include "tests/support/ShellCommand.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+size_t Count(const std::string& text, const std::string& what) {
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++count;
+    return count;
+}
+
+int FreePort() {
+    const int probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    close(probe);
+    return ntohs(address.sin_port);
+}
+
+// Sentences that make no fix, for gpsd to read while the clients connect: what it
+// reads before its first watcher comes is lost, and each client sees only what comes
+// after it.
+std::string WarmUp(int lines) {
+    std::string text;
+    for (int i = 0; i < lines; ++i) {
+        const std::string body = "GPTXT,01,01,02,warming up " + std::to_string(i);
+        unsigned sum = 0;
+        for (char c : body) sum ^= static_cast<unsigned char>(c);
+        char tail[8];
+        snprintf(tail, sizeof tail, "*%02X\r\n", sum);
+        text += "$" + body + tail;
+    }
+    return text;
+}
+
+// A helper program (gpsfake, gpspipe) in its own process group, killed with all it
+// started (gpsfake's gpsd) at the end.
+class Helper {
+public:
+    Helper(const std::string& command, const std::string& outputPath) {
+        pid_ = fork();
+        if (pid_ == 0) {
+            setpgid(0, 0);
+            execl("/bin/sh", "sh", "-c", ("exec " + command + " >'" + outputPath + "' 2>&1").c_str(),
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        setpgid(pid_, pid_);
+    }
+    ~Helper() { Stop(); }
+    void Stop() {
+        if (pid_ <= 0) return;
+        kill(-pid_, SIGTERM);
+        if (!WaitForExit(5000)) {
+            kill(-pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        pid_ = -1;
+    }
+    bool WaitForExit(int timeoutMs) {
+        return ChildProcess::WaitFor(
+            [this] {
+                if (pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == pid_) pid_ = -1;
+                return pid_ <= 0;
+            },
+            timeoutMs);
+    }
+
+private:
+    pid_t pid_ = -1;
+};
+
+double CpuSeconds(pid_t pid) {
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    const size_t end = stat.rfind(')');
+    if (end == std::string::npos) return -1;
+    unsigned long user = 0;
+    unsigned long system = 0;
+    // utime and stime are fields 14 and 15; field 3 follows the name.
+    if (sscanf(stat.c_str() + end + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &user, &system) != 2) {
+        return -1;
+    }
+    return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+class GpsdInput : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* tool : {"gpsfake", "gpspipe"}) {
+            if (RunShell(std::string("command -v ") + tool).exitCode != 0) {
+                GTEST_SKIP() << tool << " is not installed (Debian packages gpsd and gpsd-clients): "
+                             << "tools/install-deps.sh installs them";
+            }
+        }
+        port = FreePort();
+        server = "localhost:" + std::to_string(port);
+    }
+
+    std::string Path(const std::string& name) const { return tmp.path + "/" + name; }
+
+    // gpsfake feeding the file once, at one sentence per 10 ms, into a private gpsd that
+    // it ends two seconds after the last one.
+    std::string Fake(const std::string& recording, int warmUpLines) {
+        tmp.Write(recording + ".fed", WarmUp(warmUpLines) + ReadFile(std::string(KESTRAVE_TESTDATA_DIR) + "/" + recording));
+        return "gpsfake -1 -q -W 2 -c 0.01 -P " + std::to_string(port) + " '" + Path(recording + ".fed") + "'";
+    }
+
+    bool Listening() { return RunShell("gpspipe -n 1 -w " + server + " 2>/dev/null").exitCode == 0; }
+
+    // Connections that gpsd has taken from clients.
+    int Clients() {
+        return std::stoi(RunShell("ss -Htn state established '( sport = :" + std::to_string(port) + " )' | wc -l")
+                             .output);
+    }
+
+    std::vector<std::string> Logger(const std::string& out) {
+        return {"log", "--gpsd", server, "--out", Path(out), "--config", Path("config")};
+    }
+
+    void Replay(const std::string& file, const std::string& out) {
+        ChildProcess replay({"replay", Path(file), "--out", Path(out), "--config", Path("replay-config")},
+                            Path(out + ".txt"));
+        ASSERT_TRUE(replay.WaitForExit(60000));
+    }
+
+    TempFolder tmp;
+    RuntimeFolder runtime{tmp.path.c_str()};
+    int port = 0;
+    std::string server;
+};
+
+TEST_F(GpsdInput, DayFilesEqualAReplayOfWhatGpsdRelayed) {
+    struct Case {
+        const char* recording;
+        const char* day;
+    };
+    for (const Case& c : {Case{"gpsd-haicom-305N.nmea", "2007-04-08"}, Case{"gpsd-quectel-eg25-g.nmea", "2022-09-11"}}) {
+        SCOPED_TRACE(c.recording);
+        const std::string name = c.recording;
+        Helper fake(Fake(name, 300), Path(name + ".fake.txt"));
+        ASSERT_TRUE(ChildProcess::WaitFor([&] { return Listening(); }, 10000));
+        Helper pipe("gpspipe -r " + server, Path(name + ".relayed"));
+        ChildProcess logger(Logger(name + ".live"), Path(name + ".logger.txt"));
+        ASSERT_TRUE(ChildProcess::WaitFor([&] { return Clients() >= 2; }, 10000));
+        ASSERT_EQ(Count(tmp.Read(name + ".relayed"), "RMC,"), 0u) << "the clients came too late";
+        // gpsfake ends its gpsd when the file is fed; both clients lose it together.
+        ASSERT_TRUE(fake.WaitForExit(60000));
+        ASSERT_TRUE(ChildProcess::WaitFor(
+            [&] { return Count(tmp.Read(name + ".logger.txt"), "COM-port read error!") > 0; }, 10000));
+        logger.Signal(SIGTERM);
+        ASSERT_TRUE(logger.WaitForExit(10000));
+        pipe.Stop();
+
+        Replay(name + ".relayed", name + ".replayed");
+        const std::string recorded = ReadFile(std::string(KESTRAVE_TESTDATA_DIR) + "/" + name);
+        const std::string relayed = tmp.Read(name + ".relayed");
+        printf("%s: gpsd relayed %zu RMC and %zu GGA of the recording's %zu and %zu, %zu lines in all\n",
+               c.recording, Count(relayed, "RMC,"), Count(relayed, "GGA,"), Count(recorded, "RMC,"),
+               Count(recorded, "GGA,"), Count(relayed, "\n"));
+        EXPECT_GE(Count(relayed, "RMC,") * 10, Count(recorded, "RMC,") * 9);
+        for (const std::string suffix : {".plt", ".rte"}) {
+            const std::string live = tmp.Read(name + ".live/" + c.day + suffix);
+            EXPECT_FALSE(live.empty()) << tmp.Read(name + ".logger.txt");
+            EXPECT_TRUE(live == tmp.Read(name + ".replayed/" + c.day + suffix)) << c.day << suffix << " differs";
+            printf("  %s%s: %zu bytes, %zu lines, equal to the replay: %s\n", c.day, suffix.c_str(), live.size(),
+                   Count(live, "\n"), live == tmp.Read(name + ".replayed/" + c.day + suffix) ? "yes" : "no");
+        }
+    }
+}
+
+// gpsd goes away after the first half of a recording and comes back for the second.
+TEST_F(GpsdInput, LoggingResumesWhenGpsdComesBack) {
+    const std::string recorded = ReadFile(std::string(KESTRAVE_TESTDATA_DIR) + "/gpsd-haicom-305N.nmea");
+    const size_t half = recorded.find('\n', recorded.size() / 2) + 1;
+    tmp.Write("first.nmea", recorded.substr(0, half));
+    tmp.Write("second.nmea", recorded.substr(half));
+    const std::string kTrack = "live/2007-04-08.plt";
+    const timespec start = [] {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        return now;
+    }();
+    auto say = [&](const char* what) {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        printf("  %6.2f s  %s\n", static_cast<double>(now.tv_sec - start.tv_sec) + (now.tv_nsec - start.tv_nsec) / 1e9,
+               what);
+    };
+    std::string flushed;
+    std::unique_ptr<ChildProcess> logger;
+    {
+        tmp.Write("first.fed", WarmUp(300) + ReadFile(Path("first.nmea")));
+        Helper fake("gpsfake -1 -q -W 2 -c 0.01 -P " + std::to_string(port) + " '" + Path("first.fed") + "'",
+                    Path("fake1.txt"));
+        ASSERT_TRUE(ChildProcess::WaitFor([&] { return Listening(); }, 10000));
+        say("gpsd started");
+        logger.reset(new ChildProcess(Logger("live"), Path("logger.txt")));
+        ASSERT_TRUE(fake.WaitForExit(60000));
+        say("gpsd stopped (the first half fed)");
+    }
+    ASSERT_TRUE(ChildProcess::WaitFor([&] { return Count(tmp.Read("logger.txt"), "connection refused") > 0; }, 10000))
+        << tmp.Read("logger.txt");
+    say("the logger says gpsd is not running");
+    sleep(3);
+    flushed = tmp.Read(kTrack);
+    say("three seconds without gpsd");
+    {
+        tmp.Write("second.fed", WarmUp(100) + ReadFile(Path("second.nmea")));
+        Helper fake("gpsfake -1 -q -W 2 -c 0.01 -P " + std::to_string(port) + " '" + Path("second.fed") + "'",
+                    Path("fake2.txt"));
+        say("gpsd started again");
+        ASSERT_TRUE(fake.WaitForExit(60000));
+        say("gpsd stopped (the second half fed)");
+    }
+    logger->Signal(SIGTERM);
+    ASSERT_TRUE(logger->WaitForExit(10000));
+    say("the logger stopped");
+    const std::string track = tmp.Read(kTrack);
+    const std::string log = tmp.Read("logger.txt");
+    printf("  track points: %zu before the restart (on disk), %zu at the end\n", Count(flushed, "\n") - 6,
+           Count(track, "\n") - 6);
+    EXPECT_FALSE(flushed.empty()) << log;
+    EXPECT_EQ(track.compare(0, flushed.size(), flushed), 0) << "the points logged before the restart changed";
+    EXPECT_GT(Count(track, "\n"), Count(flushed, "\n") + 3) << log;
+    EXPECT_EQ(Count(log, "gpsd at " + server + " closed the connection"), 1u) << log;
+    // The cause is said once, however many ticks it lasted.
+    EXPECT_EQ(Count(log, "gpsd is not running at " + server + " (connection refused)"), 1u) << log;
+    EXPECT_GE(Count(log, "COM-port open error (1)!"), 2u);
+}
+
+// With nobody listening the logger retries once a tick, without spinning.
+TEST_F(GpsdInput, NoDaemonIsSaidOnceAndCostsAlmostNoTime) {
+    const char* asked = getenv("KESTRAVE_GPSD_IDLE_SECONDS");
+    const int seconds = asked != nullptr ? atoi(asked) : 5;
+    ChildProcess logger(Logger("live"), Path("logger.txt"));
+    ASSERT_TRUE(logger.Started());
+    sleep(static_cast<unsigned>(seconds));
+    const double cpu = CpuSeconds(logger.Pid());
+    logger.Signal(SIGTERM);
+    ASSERT_TRUE(logger.WaitForExit(10000));
+    const std::string log = tmp.Read("logger.txt");
+    printf("  no gpsd for %d s: %.2f s of CPU, %zu attempts\n", seconds, cpu, Count(log, "COM1 opening..."));
+    EXPECT_GE(cpu, 0.0);
+    EXPECT_LT(cpu, 0.1);
+    EXPECT_EQ(Count(log, "gpsd is not running at " + server + " (connection refused): start it"), 1u) << log;
+    EXPECT_GE(Count(log, "COM-port open error (1)!"), static_cast<size_t>(seconds / 2));
+}
+
+}  // namespace

@@ -1,0 +1,158 @@
+// The gpsd device against a stand-in daemon on a loopback socket.
+#include "platform/posix/GpsdSerialDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <string>
+#include <thread>
+
+#include "platform/Utf8.h"
+
+namespace {
+
+const char kListing[] = "{\"class\":\"VERSION\",\"release\":\"3.22\"}\n"
+                        "{\"class\":\"DEVICES\",\"devices\":[{\"class\":\"DEVICE\",\"path\":\"/dev/ttyACM0\"}]}\n"
+                        "{\"class\":\"WATCH\",\"enable\":true,\"nmea\":true}\n";
+const char kSentence[] = "$GPRMC,100000.00,A,4807.0380,N,01131.0000,E,0.0,0.0,140126,,,A*6B\r\n";
+
+std::string Narrow(const wchar_t* text) {
+    char bytes[1024];
+    WideToUtf8(text, bytes, sizeof bytes);
+    return bytes;
+}
+
+// Listens on a free loopback port; Serve answers the first client with the given bytes.
+class StandIn {
+public:
+    StandIn() {
+        listener_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        listen(listener_, 1);
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+        server = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    }
+    ~StandIn() {
+        if (thread_.joinable()) thread_.join();
+        if (client_ >= 0) close(client_);
+        close(listener_);
+    }
+    void Serve(const std::string& answer) {
+        thread_ = std::thread([this, answer] {
+            client_ = accept(listener_, nullptr, nullptr);
+            char got[256] = {};
+            request = std::string(got, static_cast<size_t>(recv(client_, got, sizeof got - 1, 0)));
+            send(client_, answer.data(), answer.size(), 0);
+        });
+    }
+    // After Serve's answer: more bytes, or the end of the connection.
+    void Send(const std::string& bytes) {
+        thread_.join();
+        send(client_, bytes.data(), bytes.size(), 0);
+    }
+    void Hang() {
+        if (thread_.joinable()) thread_.join();
+        close(client_);
+        client_ = -1;
+    }
+
+    std::string server;
+    std::string request;
+
+private:
+    int listener_ = -1;
+    int client_ = -1;
+    std::thread thread_;
+};
+
+std::string ReadAll(GpsdSerialDevice& gpsd, SerialHandle port, bool* failed) {
+    std::string bytes;
+    char chunk[64];
+    uint32_t count = 0;
+    *failed = false;
+    for (int i = 0; i < 20; ++i) {
+        if (!gpsd.Read(port, chunk, sizeof chunk, &count)) {
+            *failed = true;
+            break;
+        }
+        bytes.append(chunk, count);
+    }
+    return bytes;
+}
+
+TEST(GpsdSerialDevice, TakesHostAndPortInTheUsualForms) {
+    GpsdSerialDevice gpsd;
+    EXPECT_EQ(std::string(gpsd.Host()) + ":" + gpsd.Port(), "localhost:2947");
+    struct Case {
+        const char* given;
+        const char* host;
+        const char* port;
+    };
+    for (const Case& c : {Case{"gps.lan", "gps.lan", "2947"}, Case{"10.0.0.7:3000", "10.0.0.7", "3000"},
+                          Case{"[::1]:2948", "::1", "2948"}, Case{"fe80::1", "fe80::1", "2947"},
+                          Case{"", "localhost", "2947"}}) {
+        ASSERT_TRUE(gpsd.Bind(c.given)) << c.given;
+        EXPECT_STREQ(gpsd.Host(), c.host);
+        EXPECT_STREQ(gpsd.Port(), c.port);
+    }
+    for (const char* bad : {"gps.lan:", ":2947", "gps.lan:29x7", "[::1", "[::1]x", "host:123456789"}) {
+        EXPECT_FALSE(gpsd.Bind(bad)) << bad;
+        EXPECT_STREQ(gpsd.Host(), "localhost") << "a refused address leaves the last one";
+    }
+}
+
+TEST(GpsdSerialDevice, RelaysSentencesAndFailsAReadWhenGpsdHangsUp) {
+    StandIn daemon;
+    daemon.Serve(std::string(kListing) + kSentence);
+    GpsdSerialDevice gpsd;
+    ASSERT_TRUE(gpsd.Bind(daemon.server.c_str()));
+    SerialHandle port = gpsd.Open(L"COM1:");
+    ASSERT_NE(port, kInvalidSerial);
+    ASSERT_TRUE(gpsd.SetReadTimeout(port, 20));
+    EXPECT_NE(daemon.request.find("?WATCH={\"enable\":true,\"nmea\":true}"), std::string::npos) << daemon.request;
+    bool failed = false;
+    EXPECT_EQ(ReadAll(gpsd, port, &failed), kSentence);
+    EXPECT_FALSE(failed);
+
+    daemon.Send("{\"class\":\"SKY\"}\n" + std::string(kSentence));
+    EXPECT_EQ(ReadAll(gpsd, port, &failed), kSentence) << "a report before a sentence does not end the reading";
+    daemon.Hang();
+    ReadAll(gpsd, port, &failed);
+    EXPECT_TRUE(failed);
+    gpsd.Close(port);
+}
+
+TEST(GpsdSerialDevice, SaysWhyItCannotOpen) {
+    GpsdSerialDevice gpsd;
+    wchar_t why[512];
+    {
+        StandIn daemon;
+        daemon.Serve("{\"class\":\"DEVICES\",\"devices\":[]}\n");
+        ASSERT_TRUE(gpsd.Bind(daemon.server.c_str()));
+        EXPECT_EQ(gpsd.Open(L"COM1:"), kInvalidSerial);
+        ASSERT_TRUE(gpsd.DescribeOpenFailure(why, 512));
+        EXPECT_EQ(Narrow(why), "gpsd at " + daemon.server +
+                                   " has no receiver: plug one in, or add it to gpsd (sudo gpsdctl add /dev/ttyACM0).");
+    }
+    // The stand-in is gone, and nothing listens on its port now.
+    EXPECT_FALSE(gpsd.Answers(200));
+    EXPECT_EQ(gpsd.Open(L"COM1:"), kInvalidSerial);
+    ASSERT_TRUE(gpsd.DescribeOpenFailure(why, 512));
+    EXPECT_NE(Narrow(why).find("gpsd is not running at " + std::string(gpsd.Host()) + ":" + gpsd.Port() +
+                               " (connection refused)"),
+              std::string::npos)
+        << Narrow(why);
+    ASSERT_TRUE(gpsd.Bind("no-such-host.invalid"));
+    EXPECT_EQ(gpsd.Open(L"COM1:"), kInvalidSerial);
+    ASSERT_TRUE(gpsd.DescribeOpenFailure(why, 512));
+    EXPECT_EQ(Narrow(why).rfind("cannot find the gpsd host no-such-host.invalid: ", 0), 0u) << Narrow(why);
+}
+
+}  // namespace
