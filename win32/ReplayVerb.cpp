@@ -10,6 +10,7 @@
 #include "cli/ConsoleObserver.h"
 #include "cli/ReplayLoop.h"
 #include "platform/Utf8.h"
+#include "platform/win32/Win32ErrorText.h"
 #include "win32/Win32Application.h"
 
 namespace {
@@ -48,15 +49,10 @@ std::wstring Wide(const std::string& text) {
     return wide.data();
 }
 
-// The system's reason for an error, in words, without its closing full stop.
+// The system's reason for an error, in words, to stand inside a sentence.
 std::string Reason(DWORD error) {
-    wchar_t text[512] = {};
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                                  text, sizeof text / sizeof text[0], nullptr);
-    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L'.')) {
-        text[--length] = L'\0';
-    }
-    if (length == 0) return "system error " + std::to_string(error);
+    wchar_t text[512];
+    SystemErrorText(error, text, sizeof text / sizeof text[0]);
     return Utf8(text);
 }
 
