@@ -122,9 +122,10 @@ protected:
 
     // gpsfake feeding the file once, at one sentence per 10 ms, into a private gpsd that
     // it ends two seconds after the last one.
-    std::string Fake(const std::string& recording, int warmUpLines) {
-        tmp.Write(recording + ".fed", WarmUp(warmUpLines) + ReadFile(std::string(KESTRAVE_TESTDATA_DIR) + "/" + recording));
-        return "gpsfake -1 -q -W 2 -c 0.01 -P " + std::to_string(port) + " '" + Path(recording + ".fed") + "'";
+    // The command that has gpsfake feed these sentences, after a warm-up, through a file named after `name`.
+    std::string Fake(const std::string& name, const std::string& nmea, int warmUpLines) {
+        tmp.Write(name + ".fed", WarmUp(warmUpLines) + nmea);
+        return "gpsfake -1 -q -W 2 -c 0.01 -P " + std::to_string(port) + " '" + Path(name + ".fed") + "'";
     }
 
     bool Listening() { return RunShell("gpspipe -n 1 -w " + server + " 2>/dev/null").exitCode == 0; }
@@ -159,7 +160,7 @@ TEST_F(GpsdInput, DayFilesEqualAReplayOfWhatGpsdRelayed) {
     for (const Case& c : {Case{"gpsd-haicom-305N.nmea", "2007-04-08"}, Case{"gpsd-quectel-eg25-g.nmea", "2022-09-11"}}) {
         SCOPED_TRACE(c.recording);
         const std::string name = c.recording;
-        Helper fake(Fake(name, 300), Path(name + ".fake.txt"));
+        Helper fake(Fake(name, ReadFile(std::string(KESTRAVE_TESTDATA_DIR) + "/" + name), 300), Path(name + ".fake.txt"));
         ASSERT_TRUE(ChildProcess::WaitFor([&] { return Listening(); }, 10000));
         Helper pipe("gpspipe -r " + server, Path(name + ".relayed"));
         ChildProcess logger(Logger(name + ".live"), Path(name + ".logger.txt"));
@@ -194,8 +195,6 @@ TEST_F(GpsdInput, DayFilesEqualAReplayOfWhatGpsdRelayed) {
 TEST_F(GpsdInput, LoggingResumesWhenGpsdComesBack) {
     const std::string recorded = ReadFile(std::string(KESTRAVE_TESTDATA_DIR) + "/gpsd-haicom-305N.nmea");
     const size_t half = recorded.find('\n', recorded.size() / 2) + 1;
-    tmp.Write("first.nmea", recorded.substr(0, half));
-    tmp.Write("second.nmea", recorded.substr(half));
     const std::string kTrack = "live/2007-04-08.plt";
     const timespec start = [] {
         timespec now{};
@@ -211,9 +210,7 @@ TEST_F(GpsdInput, LoggingResumesWhenGpsdComesBack) {
     std::string flushed;
     std::unique_ptr<ChildProcess> logger;
     {
-        tmp.Write("first.fed", WarmUp(300) + ReadFile(Path("first.nmea")));
-        Helper fake("gpsfake -1 -q -W 2 -c 0.01 -P " + std::to_string(port) + " '" + Path("first.fed") + "'",
-                    Path("fake1.txt"));
+        Helper fake(Fake("first", recorded.substr(0, half), 300), Path("fake1.txt"));
         ASSERT_TRUE(ChildProcess::WaitFor([&] { return Listening(); }, 10000));
         say("gpsd started");
         logger.reset(new ChildProcess(Logger("live"), Path("logger.txt")));
@@ -227,9 +224,7 @@ TEST_F(GpsdInput, LoggingResumesWhenGpsdComesBack) {
     flushed = tmp.Read(kTrack);
     say("three seconds without gpsd");
     {
-        tmp.Write("second.fed", WarmUp(100) + ReadFile(Path("second.nmea")));
-        Helper fake("gpsfake -1 -q -W 2 -c 0.01 -P " + std::to_string(port) + " '" + Path("second.fed") + "'",
-                    Path("fake2.txt"));
+        Helper fake(Fake("second", recorded.substr(half), 100), Path("fake2.txt"));
         say("gpsd started again");
         ASSERT_TRUE(fake.WaitForExit(60000));
         say("gpsd stopped (the second half fed)");
