@@ -1,9 +1,9 @@
 #include "cli/Session.h"
 
-#include <cerrno>
-#include <cstring>
+#include <cstdio>
 #include <string>
 
+#include "cli/ClosingLines.h"
 #include "cli/HostApplication.h"
 #include "platform/posix/InstanceLock.h"
 #include "platform/posix/PosixTickTimer.h"
@@ -30,19 +30,6 @@ bool LockOutputFolder(Application& app, const SessionFace& face, InstanceLock& l
             if (!lock.Error().empty()) fprintf(stderr, "kestrave: warning: %s\n", lock.Error().c_str());
             return true;
     }
-    return true;
-}
-
-// Printing to a reader that went away, or to a full disk, does not stop the run;
-// once it is over, the exit code and standard error say that lines were lost.
-bool StandardOutputFailed() {
-    errno = 0;
-    if (fflush(stdout) == 0 && !ferror(stdout)) return false;
-    const int error = errno;
-    fprintf(stderr,
-            "kestrave: some lines could not be printed to standard output (%s); the day files are written all "
-            "the same. To see every line, send the output to a file or read it to the end.\n",
-            error != 0 ? strerror(error) : "a write failed");
     return true;
 }
 
@@ -78,12 +65,5 @@ int RunSession(const CommandLine& line, Clock& clock, SessionFace& face) {
     int code = face.Run(app, console);
     app.window.Teardown();
     if (!CloseStatusLog(line.statusLog, statusLog) && code == 0) code = 1;
-    const bool nothingWritten = app.track.LinesWritten() + app.route.LinesWritten() == 0;
-    if (code != 2 && nothingWritten && face.NothingWrittenLine() != nullptr) {
-        printf("%s\n", face.NothingWrittenLine());
-    } else if (code != 2) {
-        printf("%s%s\n", face.ClosingLine(), HostApplication::OutputFolder().c_str());
-    }
-    if (StandardOutputFailed() && code == 0) code = 1;
-    return code;
+    return SayClosingLines(app, face.ClosingLine(), face.NothingWrittenLine(), HostApplication::OutputFolder(), code);
 }

@@ -116,6 +116,16 @@ after_no_data() {
   drive wait-text 1001 "No data" 10 || true
 }
 
+# COMMAND OPENED FIXED: a menu command, given while the receiver is held, that (re)opens
+# COM1; once it says so the receiver goes on, and the fixes must come again.
+reopen_com1() {
+  drive command "$1" || true
+  check "$2" drive wait-text 1001 "COM1 opening..." 10
+  sleep 1.5
+  release_receiver
+  check "$3" drive wait-text 1001 "Lat:" 20
+}
+
 shoot() {  # NAME X Y W H: the screen cut to one window's area
   import -window root "$work/screen.png"
   convert "$work/screen.png" -crop "${4}x${5}+${2}+${3}" +repage "$shots/$1.png"
@@ -229,11 +239,7 @@ track_size() { cat "$out_dir"/*.plt 2>/dev/null | wc -c; }
 # --- COM1: opening, fixes -----------------------------------------------------------------
 kill -STOP "$sim_pid"
 after_no_data
-drive command 40012 || true
-check "\"COM1\" shows \"COM1 opening...\"" drive wait-text 1001 "COM1 opening..." 10
-sleep 1.5
-release_receiver
-check "a fix appears in the status box" drive wait-text 1001 "Lat:" 20
+reopen_com1 40012 "\"COM1\" shows \"COM1 opening...\"" "a fix appears in the status box"
 check "the port opened without an error" lacks "error"
 utc=$(said | sed -n 's/^UTC: *[0-9.]* \([0-9][0-9]\):.*/\1/p')
 local_hour=$(said | sed -n 's/^Local: *[0-9.]* \([0-9][0-9]\):.*/\1/p')
@@ -285,11 +291,8 @@ drive wait-gone "About Kestrave" 5 || true
 
 # --- the speed again, then Flush ------------------------------------------------------------
 hold_receiver
-drive command 40027 || true
-check "\"4800\" closes the port and the next tick reopens it" drive wait-text 1001 "COM1 opening..." 10
-sleep 1.5
-release_receiver
-check "after the speed change the fixes come again" drive wait-text 1001 "Lat:" 20
+reopen_com1 40027 "\"4800\" closes the port and the next tick reopens it" \
+  "after the speed change the fixes come again"
 sleep 3
 before=$(find "$out_dir" -type f -printf '%f:%s ' | sort)
 track_before=$(track_size)
@@ -350,11 +353,7 @@ no_port() { has "No data" && lacks "opening"; }
 check "\"None\": \"No data\" appears and no port is opened" no_port
 
 # --- back to COM1 and Exit -----------------------------------------------------------------
-drive command 40012 || true
-drive wait-text 1001 "COM1 opening..." 10 || true
-sleep 1.5
-release_receiver
-check "back on COM1 the fixes come again" drive wait-text 1001 "Lat:" 20
+reopen_com1 40012 "back on COM1 it opens" "back on COM1 the fixes come again"
 sleep 3
 hold_receiver
 drive command 40004 || true

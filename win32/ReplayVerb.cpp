@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/ClosingLines.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsoleObserver.h"
 #include "cli/ReplayLoop.h"
@@ -155,21 +156,12 @@ int Replay(const CommandLine& line) {
     app.window.Teardown();
     if (!CloseStatusLog(line.statusLog, statusLog) && code == 0) code = 1;
 
-    if (app.track.LinesWritten() + app.route.LinesWritten() == 0) {
-        printf("No day file was written.\n");
-    } else {
-        wchar_t folder[kFolderChars];
-        app.track.GetFolder(folder);
-        std::vector<wchar_t> shown(kDisplayPathChars);
-        Win32Application::Files().DisplayPath(folder, shown.data(), kDisplayPathChars);
-        printf("Day files (.plt track, .rte route) are in %s\n", Utf8(FullPath(shown.data()).c_str()).c_str());
-    }
-    if ((fflush(stdout) != 0 || ferror(stdout)) && code == 0) {
-        fprintf(stderr, "kestrave: some lines could not be printed to standard output; the day files are written "
-                        "all the same. To see every line, send the output to a file.\n");
-        code = 1;
-    }
-    return code;
+    wchar_t folder[kFolderChars];
+    app.track.GetFolder(folder);
+    std::vector<wchar_t> shown(kDisplayPathChars);
+    Win32Application::Files().DisplayPath(folder, shown.data(), kDisplayPathChars);
+    return SayClosingLines(app, "Day files (.plt track, .rte route) are in ", "No day file was written.",
+                           Utf8(FullPath(shown.data()).c_str()), code);
 }
 
 }  // namespace
