@@ -91,6 +91,8 @@ GpsdChoice& HostApplication::Gpsd() { return *choice; }
 
 std::string HostApplication::BoundInput() { return boundInput; }
 
+bool HostApplication::ReadsGpsd() { return route->UsesGpsd(); }
+
 std::string HostApplication::OutputFolder() {
     wchar_t folder[kFolderChars];
     app->track.GetFolder(folder);

@@ -20,4 +20,6 @@ public:
     static std::string OutputFolder();
     // What the port is bound to for the run: a tty, "gpsd at HOST:PORT", or empty.
     static std::string BoundInput();
+    // True when the port reads gpsd's relay, where the port's speed has no meaning.
+    static bool ReadsGpsd();
 };

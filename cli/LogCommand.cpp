@@ -24,6 +24,9 @@ public:
         app.window.Tick();
         if (app.port.portNumber < 0) {
             printf("No port is selected (\"None\"): nothing will be logged. Choose one in the terminal program.\n");
+        } else if (HostApplication::ReadsGpsd()) {
+            printf("Logging COM%d bound to %s into %s. Stop with Ctrl+C.\n", app.port.portNumber,
+                   HostApplication::BoundInput().c_str(), HostApplication::OutputFolder().c_str());
         } else {
             const std::string bound = HostApplication::BoundInput();
             printf("Logging COM%d at %d bit/s%s%s into %s. Stop with Ctrl+C.\n", app.port.portNumber,
