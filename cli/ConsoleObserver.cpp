@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <cstring>
 #include <cwchar>
-#include <vector>
 
 #include "platform/Utf8.h"
+#include "shell/WideStrings.h"
 
 namespace {
 
@@ -20,9 +20,7 @@ void PrintLines(const char* text, FILE* out) {
 FILE* OpenForAppend(const std::string& path) {
 #ifdef _WIN32
     // The path is UTF-8; the C library's fopen would read it in the ANSI code page.
-    std::vector<wchar_t> wide(path.size() + 1);
-    Utf8ToWide(path.c_str(), wide.data(), static_cast<int>(wide.size()));
-    return _wfopen(wide.data(), L"ab");
+    return _wfopen(ToWide(path).c_str(), L"ab");
 #else
     return fopen(path.c_str(), "ab");
 #endif

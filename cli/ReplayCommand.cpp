@@ -5,13 +5,12 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "cli/HostApplication.h"
 #include "cli/ReplayClock.h"
 #include "cli/ReplayLoop.h"
 #include "cli/Session.h"
-#include "platform/Utf8.h"
+#include "shell/WideStrings.h"
 #include "platform/posix/HostPaths.h"
 #include "platform/posix/PosixTickTimer.h"
 
@@ -80,12 +79,9 @@ public:
     int Run(Application& app, ConsoleObserver&) override {
         PrepareReplay(app);
         for (const std::string& file : line_.files) {
-            const std::string absolute = AbsoluteHostPath(file);
-            std::vector<wchar_t> path(absolute.size() + 1);
-            Utf8ToWide(absolute.c_str(), path.data(), static_cast<int>(path.size()));
             Progress progress(file);
             uint64_t stoppedAt = 0;
-            if (ReplayFile(app, clock_, path.data(), progress, &stoppedAt)) continue;
+            if (ReplayFile(app, clock_, ToWide(AbsoluteHostPath(file)).c_str(), progress, &stoppedAt)) continue;
             // The teardown that follows flushes both writers.
             const int number = PosixTickTimer::StopSignal();
             fprintf(stderr,

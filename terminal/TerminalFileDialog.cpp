@@ -7,9 +7,9 @@
 #include <cwchar>
 #include <cwctype>
 
-#include "platform/Utf8.h"
 #include "platform/posix/ConfigDir.h"
 #include "platform/posix/HostPaths.h"
+#include "shell/WideStrings.h"
 #include "terminal/TerminalText.h"
 
 namespace {
@@ -17,20 +17,6 @@ namespace {
 constexpr const wchar_t* kCaption = L"Open";
 constexpr int kWidth = 76;
 constexpr int kHeight = 24;
-
-std::string ToUtf8(const std::wstring& text) {
-    std::string out(text.size() * 4 + 1, '\0');
-    WideToUtf8(text.c_str(), &out[0], static_cast<int>(out.size()));
-    out.resize(strlen(out.c_str()));
-    return out;
-}
-
-std::wstring ToWide(const std::string& text) {
-    std::wstring out(text.size() + 1, L'\0');
-    Utf8ToWide(text.c_str(), &out[0], static_cast<int>(out.size()));
-    out.resize(wcslen(out.c_str()));
-    return out;
-}
 
 }  // namespace
 

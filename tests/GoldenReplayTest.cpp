@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Utf8.h"
+#include "shell/WideStrings.h"
 #include "tests/support/ReadFile.h"
 #include "tests/support/TestApplication.h"
 
@@ -42,20 +42,13 @@ uint64_t Fnv1a(const std::string& bytes) {
     return hash;
 }
 
-std::string Utf8(const std::wstring& text) {
-    std::string out(text.size() * 4 + 1, '\0');
-    WideToUtf8(text.c_str(), &out[0], static_cast<int>(out.size()));
-    out.resize(strlen(out.c_str()));
-    return out;
-}
-
 struct StatusRecorder : TextObserver {
     void OnText(int control, const wchar_t* text, bool) override {
         if (control == kStatusBox) {
-            log += Utf8(text) + "\n----\n";
+            log += ToUtf8(text) + "\n----\n";
             ++texts;
         } else {
-            logBox += Utf8(text);
+            logBox += ToUtf8(text);
         }
     }
     std::string log;
@@ -90,7 +83,7 @@ ReplayOutput Replay(const std::string& bytes, TalkerSet talkers = TalkerSet::All
     out.statusLog = recorder.log;
     for (const auto& file : rig->files.Files()) {
         if (file.first == L"\\in.nmea") continue;
-        out.dayFiles.emplace_back(Utf8(file.first.substr(file.first.rfind(L'\\') + 1)), file.second);
+        out.dayFiles.emplace_back(ToUtf8(file.first.substr(file.first.rfind(L'\\') + 1)), file.second);
     }
     return out;
 }

@@ -10,7 +10,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ConsoleObserver.h"
 #include "cli/ReplayLoop.h"
-#include "platform/Utf8.h"
+#include "shell/WideStrings.h"
 #include "platform/win32/Win32ErrorText.h"
 #include "win32/Win32Application.h"
 
@@ -38,23 +38,11 @@ void UseParentConsole() {
     SetConsoleOutputCP(CP_UTF8);
 }
 
-std::string Utf8(const wchar_t* text) {
-    std::vector<char> bytes(4 * wcslen(text) + 1);
-    WideToUtf8(text, bytes.data(), static_cast<int>(bytes.size()));
-    return bytes.data();
-}
-
-std::wstring Wide(const std::string& text) {
-    std::vector<wchar_t> wide(text.size() + 1);
-    Utf8ToWide(text.c_str(), wide.data(), static_cast<int>(wide.size()));
-    return wide.data();
-}
-
 // The system's reason for an error, in words, to stand inside a sentence.
 std::string Reason(DWORD error) {
     wchar_t text[512];
     SystemErrorText(error, text, sizeof text / sizeof text[0]);
-    return Utf8(text);
+    return ToUtf8(text);
 }
 
 std::wstring FullPath(const std::wstring& path) {
@@ -68,7 +56,7 @@ std::wstring FullPath(const std::wstring& path) {
 // half a replay behind.
 bool CheckFiles(const CommandLine& line, std::string& error) {
     for (const std::string& file : line.files) {
-        const DWORD attributes = GetFileAttributesW(Wide(file).c_str());
+        const DWORD attributes = GetFileAttributesW(ToWide(file).c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) {
             error = "cannot read " + file + ": " + Reason(GetLastError()) + ". Check the path.";
             return false;
@@ -83,7 +71,7 @@ bool CheckFiles(const CommandLine& line, std::string& error) {
 
 // The host folder that stands for the device root with --out DIR, created when missing.
 bool OutFolder(const std::string& dir, std::wstring& root, std::string& error) {
-    root = FullPath(Wide(dir));
+    root = FullPath(ToWide(dir));
     while (root.size() > 3 && (root.back() == L'\\' || root.back() == L'/')) root.pop_back();
     const DWORD attributes = GetFileAttributesW(root.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -144,7 +132,7 @@ int Replay(const CommandLine& line) {
     ConsoleStop stop;
     for (const std::string& file : line.files) {
         uint64_t stoppedAt = 0;
-        if (ReplayFile(app, clock, FullPath(Wide(file)).c_str(), stop, &stoppedAt)) continue;
+        if (ReplayFile(app, clock, FullPath(ToWide(file)).c_str(), stop, &stoppedAt)) continue;
         fprintf(stderr,
                 "kestrave: replay stopped by Ctrl+C in %s after %llu bytes; the day files hold every point read "
                 "before, and no later file was replayed.\n",
@@ -161,7 +149,7 @@ int Replay(const CommandLine& line) {
     std::vector<wchar_t> shown(kDisplayPathChars);
     Win32Application::Files().DisplayPath(folder, shown.data(), kDisplayPathChars);
     return SayClosingLines(app, "Day files (.plt track, .rte route) are in ", "No day file was written.",
-                           Utf8(FullPath(shown.data()).c_str()), code);
+                           ToUtf8(FullPath(shown.data())), code);
 }
 
 }  // namespace

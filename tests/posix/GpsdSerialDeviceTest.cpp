@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/Utf8.h"
+#include "shell/WideStrings.h"
 
 namespace {
 
@@ -18,12 +18,6 @@ const char kListing[] = "{\"class\":\"VERSION\",\"release\":\"3.22\"}\n"
                         "{\"class\":\"DEVICES\",\"devices\":[{\"class\":\"DEVICE\",\"path\":\"/dev/ttyACM0\"}]}\n"
                         "{\"class\":\"WATCH\",\"enable\":true,\"nmea\":true}\n";
 const char kSentence[] = "$GPRMC,100000.00,A,4807.0380,N,01131.0000,E,0.0,0.0,140126,,,A*6B\r\n";
-
-std::string Narrow(const wchar_t* text) {
-    char bytes[1024];
-    WideToUtf8(text, bytes, sizeof bytes);
-    return bytes;
-}
 
 // Listens on a free loopback port; Serve answers the first client with the given bytes.
 class StandIn {
@@ -138,21 +132,21 @@ TEST(GpsdSerialDevice, SaysWhyItCannotOpen) {
         ASSERT_TRUE(gpsd.Bind(daemon.server.c_str()));
         EXPECT_EQ(gpsd.Open(L"COM1:"), kInvalidSerial);
         ASSERT_TRUE(gpsd.DescribeOpenFailure(why, 512));
-        EXPECT_EQ(Narrow(why), "gpsd at " + daemon.server +
+        EXPECT_EQ(ToUtf8(why), "gpsd at " + daemon.server +
                                    " has no receiver: plug one in, or add it to gpsd (sudo gpsdctl add /dev/ttyACM0).");
     }
     // The stand-in is gone, and nothing listens on its port now.
     EXPECT_FALSE(gpsd.Answers(200));
     EXPECT_EQ(gpsd.Open(L"COM1:"), kInvalidSerial);
     ASSERT_TRUE(gpsd.DescribeOpenFailure(why, 512));
-    EXPECT_NE(Narrow(why).find("gpsd is not running at " + std::string(gpsd.Host()) + ":" + gpsd.Port() +
+    EXPECT_NE(ToUtf8(why).find("gpsd is not running at " + std::string(gpsd.Host()) + ":" + gpsd.Port() +
                                " (connection refused)"),
               std::string::npos)
-        << Narrow(why);
+        << ToUtf8(why);
     ASSERT_TRUE(gpsd.Bind("no-such-host.invalid"));
     EXPECT_EQ(gpsd.Open(L"COM1:"), kInvalidSerial);
     ASSERT_TRUE(gpsd.DescribeOpenFailure(why, 512));
-    EXPECT_EQ(Narrow(why).rfind("cannot find the gpsd host no-such-host.invalid: ", 0), 0u) << Narrow(why);
+    EXPECT_EQ(ToUtf8(why).rfind("cannot find the gpsd host no-such-host.invalid: ", 0), 0u) << ToUtf8(why);
 }
 
 }  // namespace
