@@ -5,7 +5,6 @@
 
 #include "cli/DeviceRoot.h"
 #include "cli/GpsdPortChoice.h"
-#include "platform/Utf8.h"
 #include "platform/posix/ConfigDir.h"
 #include "platform/posix/GpsdSerialDevice.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -14,6 +13,7 @@
 #include "platform/posix/PosixTimeZone.h"
 #include "platform/posix/RegistryFile.h"
 #include "platform/posix/RoutedSerialDevice.h"
+#include "shell/WideStrings.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ GpsdSerialDevice gpsd;
 RoutedSerialDevice* route = nullptr;
 alignas(GpsdPortChoice) unsigned char choiceSpace[sizeof(GpsdPortChoice)];
 GpsdPortChoice* choice = nullptr;
-std::string boundInput;
+std::string boundTty;  // --device
 
 // --gpsd, else the GpsdServer setting unless --device names a tty; false with a
 // sentence when the address given is not one.
@@ -41,9 +41,7 @@ bool ChooseGpsd(const CommandLine& line, std::string& error) {
         wchar_t stored[GpsdSerialDevice::kHostBytes + GpsdSerialDevice::kPortBytes];
         app->settings.LoadGpsdServer(stored, sizeof stored / sizeof stored[0]);
         if (stored[0] == L'\0') return true;
-        char text[4 * sizeof stored / sizeof stored[0]];
-        WideToUtf8(stored, text, sizeof text);
-        server = text;
+        server = ToUtf8(stored);
     }
     if (!gpsd.Bind(server.c_str())) {
         error = (line.gpsd ? "--gpsd needs HOST, HOST:PORT or [IPv6]:PORT, not '"
@@ -76,7 +74,7 @@ bool HostApplication::Start(const CommandLine& line, Clock& clock, std::string& 
     app = new (appSpace) Application(*files, clock, zone, routed, *store, keepAwake);
     if (!ChooseGpsd(line, error)) return false;
     choice = new (choiceSpace) GpsdPortChoice(routed, gpsd, app->port, app->settings);
-    boundInput = route->UsesGpsd() ? std::string("gpsd at ") + gpsd.Host() + ":" + gpsd.Port() : line.device;
+    boundTty = line.device;
     if (place.outFolderGiven) app->settings.PinOutputDir(kRootFolder);
     if (line.speed > 0) app->settings.PinSpeed(static_cast<int32_t>(line.speed));
     if (line.gpsOnly) app->settings.PinTalkers(TalkerSet::GpsOnly);
@@ -89,7 +87,12 @@ FileSystem& HostApplication::Files() { return *files; }
 
 GpsdChoice& HostApplication::Gpsd() { return *choice; }
 
-std::string HostApplication::BoundInput() { return boundInput; }
+std::string HostApplication::BoundInput() {
+    if (!route->UsesGpsd()) return boundTty;
+    wchar_t described[GpsdSerialDevice::kHostBytes + 32];
+    gpsd.Describe(0, described, sizeof described / sizeof described[0]);
+    return ToUtf8(described);
+}
 
 bool HostApplication::ReadsGpsd() { return route->UsesGpsd(); }
 

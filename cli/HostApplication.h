@@ -18,7 +18,7 @@ public:
     static GpsdChoice& Gpsd();
     // The host folder of the writers' output folder.
     static std::string OutputFolder();
-    // What the port is bound to for the run: a tty, "gpsd at HOST:PORT", or empty.
+    // What the port is bound to: a tty, "gpsd at HOST:PORT", or empty.
     static std::string BoundInput();
     // True when the port reads gpsd's relay, where the port's speed has no meaning.
     static bool ReadsGpsd();

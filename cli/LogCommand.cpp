@@ -25,6 +25,7 @@ public:
         if (app.port.portNumber < 0) {
             printf("No port is selected (\"None\"): nothing will be logged. Choose one in the terminal program.\n");
         } else if (HostApplication::ReadsGpsd()) {
+            // gpsd sets the receiver's speed itself.
             printf("Logging COM%d bound to %s into %s. Stop with Ctrl+C.\n", app.port.portNumber,
                    HostApplication::BoundInput().c_str(), HostApplication::OutputFolder().c_str());
         } else {

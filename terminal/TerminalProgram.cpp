@@ -32,7 +32,9 @@ int TerminalProgram::Run() {
         if (gpsd_ != nullptr && command == GpsdChoice::kCommand) {
             gpsd_->Choose(true);
         } else if (command != 0) {
-            if (gpsd_ != nullptr && command >= kCommandPortNone && command <= kCommandPortLast) gpsd_->Choose(false);
+            if (gpsd_ != nullptr && gpsd_->Chosen() && command >= kCommandPortNone && command <= kCommandPortLast) {
+                gpsd_->Choose(false);
+            }
             app_.window.HandleCommand(command);
         }
     }

@@ -3,7 +3,6 @@
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,6 +11,8 @@
 #include <cstring>
 
 #include "platform/Utf8.h"
+#include "platform/posix/ErrorWords.h"
+#include "platform/posix/PosixClock.h"
 
 namespace {
 
@@ -21,15 +22,9 @@ const char kWatch[] = "?WATCH={\"enable\":true,\"nmea\":true};\n";
 // report does not end the tick's reading before the sentence behind it.
 constexpr int kReadsPerCall = 8;
 
-uint32_t NowMs() {
-    timespec now {};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<uint32_t>(now.tv_sec * 1000 + now.tv_nsec / 1000000);
-}
-
-int Remaining(uint32_t start, int waitMs) {
-    const uint32_t spent = NowMs() - start;
-    return spent >= static_cast<uint32_t>(waitMs) ? 0 : waitMs - static_cast<int>(spent);
+int Remaining(int64_t start, int waitMs) {
+    const int64_t spent = MonotonicMs() - start;
+    return spent >= waitMs ? 0 : waitMs - static_cast<int>(spent);
 }
 
 // Waits for the socket to be ready for events; 0 when it is, else the reason.
@@ -37,7 +32,7 @@ int WaitReady(int fd, short events, int waitMs) {
     pollfd wait {};
     wait.fd = fd;
     wait.events = events;
-    for (const uint32_t start = NowMs();;) {
+    for (const int64_t start = MonotonicMs();;) {
         const int ready = poll(&wait, 1, Remaining(start, waitMs));
         if (ready > 0) return 0;
         if (ready == 0) return ETIMEDOUT;
@@ -88,18 +83,18 @@ bool GpsdSerialDevice::Fail(OpenStep step, int error) {
 
 // Every address of the name is tried in turn within the one wait: "localhost" is
 // ::1 first, and a daemon may listen on 127.0.0.1 alone.
-int GpsdSerialDevice::Connect(int waitMs, int* error) {
+int GpsdSerialDevice::Connect(int waitMs, int* error, int* resolveError) const {
     addrinfo hints {};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_NUMERICSERV;
     addrinfo* found = nullptr;
-    resolveError_ = getaddrinfo(host_, port_, &hints, &found);
-    if (resolveError_ != 0) {
-        *error = resolveError_ == EAI_SYSTEM ? errno : 0;
+    *resolveError = getaddrinfo(host_, port_, &hints, &found);
+    if (*resolveError != 0) {
+        *error = *resolveError == EAI_SYSTEM ? errno : 0;
         return -1;
     }
-    const uint32_t start = NowMs();
+    const int64_t start = MonotonicMs();
     int fd = -1;
     *error = ECONNREFUSED;
     for (addrinfo* address = found; address != nullptr && fd < 0; address = address->ai_next) {
@@ -128,7 +123,7 @@ SerialHandle GpsdSerialDevice::Open(const wchar_t*) {
     stream_.Reset();
     pendingBytes_ = pendingTaken_ = 0;
     int error = 0;
-    const int fd = Connect(kConnectWaitMs, &error);
+    const int fd = Connect(kConnectWaitMs, &error, &resolveError_);
     if (fd < 0) {
         Fail(resolveError_ != 0 ? OpenStep::Resolve : OpenStep::Connect, error);
         return kInvalidSerial;
@@ -151,7 +146,7 @@ SerialHandle GpsdSerialDevice::Open(const wchar_t*) {
 // answers the first watcher, which may take longer than a tick should: then the
 // answer is read with the sentences, and one that lists none fails a read instead.
 bool GpsdSerialDevice::AwaitListing(SerialHandle port) {
-    const uint32_t start = NowMs();
+    const int64_t start = MonotonicMs();
     while (!stream_.Listed()) {
         const int waited = WaitReady(port, POLLIN, Remaining(start, kAnswerWaitMs));
         if (waited == ETIMEDOUT) return true;
@@ -216,14 +211,11 @@ bool GpsdSerialDevice::Read(SerialHandle port, void* data, uint32_t size, uint32
 
 void GpsdSerialDevice::Close(SerialHandle port) { close(port); }
 
-bool GpsdSerialDevice::Answers(int waitMs) {
-    const uint32_t keptError = lastError_;
-    const int keptResolve = resolveError_;
+bool GpsdSerialDevice::Answers(int waitMs) const {
     int error = 0;
-    const int fd = Connect(waitMs, &error);
+    int resolveError = 0;
+    const int fd = Connect(waitMs, &error, &resolveError);
     if (fd >= 0) close(fd);
-    lastError_ = keptError;
-    resolveError_ = keptResolve;
     return fd >= 0;
 }
 
@@ -244,9 +236,9 @@ bool GpsdSerialDevice::DescribeReadFailure(wchar_t* out, int chars) {
         snprintf(text, sizeof text, "gpsd at %s:%s closed the connection (stopped or restarted?): reconnecting every "
                  "second.", host_, port_);
     } else {
-        const char* reason = strerrordesc_np(error);
+        char unknown[32];
         snprintf(text, sizeof text, "lost the connection to gpsd at %s:%s: %s; reconnecting every second.", host_,
-                 port_, reason != nullptr ? reason : "unknown error");
+                 port_, ErrorWords(error, unknown));
     }
     Utf8ToWide(text, out, chars);
     return true;
@@ -254,10 +246,9 @@ bool GpsdSerialDevice::DescribeReadFailure(wchar_t* out, int chars) {
 
 bool GpsdSerialDevice::DescribeOpenFailure(wchar_t* out, int chars) {
     out[0] = L'\0';
-    if (openStep_ == OpenStep::None) return false;
     const int error = static_cast<int>(lastError_);
-    const char* reason = strerrordesc_np(error);
-    if (reason == nullptr) reason = "unknown error";
+    char unknown[32];
+    const char* reason = ErrorWords(error, unknown);
     char text[kHostBytes + 512];
     const size_t room = sizeof text;
     switch (openStep_) {

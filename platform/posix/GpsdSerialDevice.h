@@ -18,6 +18,7 @@ public:
     static constexpr int kHostBytes = 256;
     static constexpr int kPortBytes = 8;
     static constexpr const char* kDefaultServer = "localhost:2947";
+    static constexpr const wchar_t* kDefaultServerText = L"localhost:2947";  // as the setting keeps it
     // How long an Open may wait for the connection and then for the daemon's list of
     // receivers; a tick must stay short even when the host does not answer at all.
     static constexpr int kConnectWaitMs = 500;
@@ -46,12 +47,14 @@ public:
 
     // Whether a daemon takes a connection at the bound address within waitMs; for a
     // menu. Changes nothing else.
-    bool Answers(int waitMs);
+    bool Answers(int waitMs) const;
 
 private:
     enum class OpenStep { None, Resolve, Connect, Watch, Answer, NoReceiver };
 
-    int Connect(int waitMs, int* error);
+    // A connected socket, or -1 with errno's reason in error, or getaddrinfo's code in
+    // resolveError when the name did not resolve.
+    int Connect(int waitMs, int* error, int* resolveError) const;
     bool AwaitListing(SerialHandle port);
     bool Fail(OpenStep step, int error);
     // Sentence bytes read while waiting for the answer, handed on by the first reads.

@@ -14,6 +14,7 @@
 #include <cwchar>
 
 #include "platform/Utf8.h"
+#include "platform/posix/ErrorWords.h"
 
 
 PosixFileSystem::PosixFileSystem(const char* rootDir) {
@@ -282,16 +283,12 @@ bool PosixFileSystem::Close(FileHandle file) {
 
 void PosixFileSystem::DescribeError(uint32_t error, wchar_t* out, int outChars) {
     const int code = static_cast<int>(error);
+    char unknown[32];
     // The reasons the day files' own checks give, in the words of what was found.
     const char* words = code == ELOOP || code == EMLINK ? "it is a link, and day files are never written through one"
                         : code == ENXIO                 ? "it is not a regular file (a pipe, a device or a socket)"
                         : code == EWOULDBLOCK           ? "another program keeps it locked"
-                                                        : strerrordesc_np(code);
-    char unknown[32];
-    if (words == nullptr) {
-        snprintf(unknown, sizeof unknown, "error %u", error);
-        words = unknown;
-    }
+                                                        : ErrorWords(code, unknown);
     Utf8ToWide(words, out, outChars);
 }
 

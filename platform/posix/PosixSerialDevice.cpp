@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "platform/Utf8.h"
+#include "platform/posix/ErrorWords.h"
 #include "platform/posix/DeviceHolder.h"
 #include "platform/posix/PosixSerialSpeed.h"
 
@@ -276,11 +277,7 @@ void PosixSerialDevice::DescribeStep(char* text, int textBytes) {
     const size_t room = static_cast<size_t>(textBytes);
     const int error = static_cast<int>(lastError_);
     char unknown[32];
-    const char* reason = strerrordesc_np(error);
-    if (reason == nullptr) {
-        snprintf(unknown, sizeof unknown, "error %d", error);
-        reason = unknown;
-    }
+    const char* reason = ErrorWords(error, unknown);
     switch (openStep_) {
         case OpenStep::None:
         case OpenStep::Resolve:

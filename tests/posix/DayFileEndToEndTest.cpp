@@ -14,6 +14,7 @@
 
 #include "tests/support/TempFolder.h"
 #include "tests/support/ShellCommand.h"
+#include "tests/support/TextCount.h"
 
 namespace {
 
@@ -27,11 +28,6 @@ Outcome Replay(const std::string& dir, const std::string& before = "") {
     return RunShell(command);
 }
 
-int Count(const std::string& text, const std::string& part) {
-    int count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
-}
 
 // Every line of a day file whole: its header, then track points or waypoints.
 void ExpectWholeLines(const std::string& bytes, const std::string& name) {
@@ -62,8 +58,8 @@ TEST(DayFileEndToEnd, LinksInTheOutputFolderAreNeverFollowed) {
     EXPECT_FALSE(temp.Exists("nowhere.rte"));
     const std::string first = "(1) File Open Error: 40 \nCannot open " + temp.path + "/out/2026-01-14.plt: it is a link";
     EXPECT_NE(run.output.find(first), std::string::npos) << run.output;
-    EXPECT_EQ(Count(run.output, ": it is a link"), 2) << "once for each file";
-    EXPECT_GT(Count(run.output, "File Open Error: 40"), 2) << "the number on each flush";
+    EXPECT_EQ(Count(run.output, ": it is a link"), 2u) << "once for each file";
+    EXPECT_GT(Count(run.output, "File Open Error: 40"), 2u) << "the number on each flush";
     for (const std::string name : {"2026-01-15.plt", "2026-01-15.rte"}) ExpectWholeLines(temp.Read("out/" + name), name);
 }
 

@@ -2,7 +2,6 @@
 // on free ports, compared with what gpsd relayed to its own client gpspipe.
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -15,28 +14,19 @@
 #include <vector>
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/LoopbackSocket.h"
 #include "tests/support/RuntimeFolder.h"
 #include "tests/support/ShellCommand.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TextCount.h"
 
 namespace {
 
-size_t Count(const std::string& text, const std::string& what) {
-    size_t count = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++count;
-    return count;
-}
 
 int FreePort() {
-    const int probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    close(probe);
-    return ntohs(address.sin_port);
+    int port = 0;
+    close(BindLoopback(&port));
+    return port;
 }
 
 // Sentences that make no fix, for gpsd to read while the clients connect: what it

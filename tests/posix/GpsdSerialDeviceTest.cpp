@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 #include <thread>
 
 #include "shell/WideStrings.h"
+#include "tests/support/LoopbackSocket.h"
 
 namespace {
 
@@ -23,15 +23,10 @@ const char kSentence[] = "$GPRMC,100000.00,A,4807.0380,N,01131.0000,E,0.0,0.0,14
 class StandIn {
 public:
     StandIn() {
-        listener_ = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        int port = 0;
+        listener_ = BindLoopback(&port);
         listen(listener_, 1);
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-        server = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+        server = "127.0.0.1:" + std::to_string(port);
     }
     ~StandIn() {
         if (thread_.joinable()) thread_.join();

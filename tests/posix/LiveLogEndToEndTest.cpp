@@ -14,17 +14,13 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/RuntimeFolder.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TextCount.h"
 #include "simulator/PtyReceiver.h"
 
 namespace {
 
 const char kDay[] = "2026-01-14";
 
-size_t Count(const std::string& text, const std::string& what) {
-    size_t count = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++count;
-    return count;
-}
 
 std::vector<std::string> FileNames(const std::string& folder) {
     std::vector<std::string> names;

@@ -11,14 +11,10 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/RuntimeFolder.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/TextCount.h"
 
 namespace {
 
-size_t Count(const std::string& text, const std::string& what) {
-    size_t count = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++count;
-    return count;
-}
 
 TEST(QuietLogEndToEnd, PrintsChangesOfStateOnlyWhileTheStatusLogGetsEverything) {
     PtyReceiver probe;

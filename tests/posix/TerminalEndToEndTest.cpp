@@ -15,6 +15,7 @@
 
 #include "tests/support/TempFolder.h"
 #include "tests/support/ShellCommand.h"
+#include "tests/support/TextCount.h"
 
 // The real program in a real terminal: tmux runs it in a detached session of a fixed
 // size, keys go in with send-keys, the screen comes back with capture-pane.
@@ -31,11 +32,6 @@ std::string Shell(const std::string& command, int* status = nullptr) {
 
 bool HaveTmux() { return system("tmux -V >/dev/null 2>&1") == 0; }
 
-size_t Count(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
-}
 
 bool HasLineWith(const std::string& screen, const std::string& first, const std::string& then) {
     std::istringstream lines(screen);
