@@ -95,21 +95,18 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
         } else if (arg == "--version") {
             line.mode = CommandLine::Mode::Version;
             return true;
-        } else if (mode == CommandLine::Mode::Plot && arg != "--out" && arg.size() > 1 && arg[0] == '-') {
-            error = "plot takes no option '" + arg + "'; only --out FILE.svg or --out DIR. See kestrave --help.";
-            return false;
         } else if (arg == "--out") {
             if (!needValue(mode == CommandLine::Mode::Simulate ? "a file name"
                            : mode == CommandLine::Mode::Plot   ? "a file name or a folder"
                                                                : "a folder")) return false;
             (mode == CommandLine::Mode::Simulate ? line.simulateOut : line.outDir) = value;
-        } else if (arg == "--root") {
+        } else if (arg == "--root" && mode != CommandLine::Mode::Plot) {
             if (!needValue("a folder")) return false;
             line.rootDir = value;
-        } else if (arg == "--config") {
+        } else if (arg == "--config" && mode != CommandLine::Mode::Plot) {
             if (!needValue("a folder")) return false;
             line.configDir = value;
-        } else if (arg == "--status-log") {
+        } else if (arg == "--status-log" && mode != CommandLine::Mode::Plot) {
             if (!needValue("a file name")) return false;
             line.statusLog = value;
         } else if (arg == "--device" && (mode == CommandLine::Mode::Log || mode == CommandLine::Mode::Window)) {
@@ -136,7 +133,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
             uint64_t minutes = 0;
             if (!needNumber("a number of minutes", "a whole number from 1 to 14400", 1, 14400, &minutes)) return false;
             line.minutes = static_cast<uint32_t>(minutes);
-        } else if (arg == "--gps-only" && mode != CommandLine::Mode::Simulate) {
+        } else if (arg == "--gps-only" && mode != CommandLine::Mode::Simulate && mode != CommandLine::Mode::Plot) {
             line.gpsOnly = true;
         } else if (arg == "--pty" && mode == CommandLine::Mode::Simulate) {
             line.pty = true;
@@ -150,7 +147,9 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
             }
             line.speedUp = factor;
         } else if (arg.size() > 1 && arg[0] == '-') {
-            error = "unknown option '" + arg + "' here; see kestrave --help.";
+            error = mode == CommandLine::Mode::Plot
+                        ? "plot takes no option '" + arg + "'; only --out FILE.svg or --out DIR. See kestrave --help."
+                        : "unknown option '" + arg + "' here; see kestrave --help.";
             return false;
         } else if (mode == CommandLine::Mode::Replay || mode == CommandLine::Mode::Plot) {
             line.files.push_back(arg);

@@ -1,6 +1,8 @@
 #include "cli/PlotCommand.h"
 
 #include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -9,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "format/BoundedText.h"
 #include "platform/posix/HostPaths.h"
 #include "plot/DayTrackReader.h"
 #include "plot/RouteReader.h"
@@ -29,26 +30,18 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The whole file into bytes; false with errno set when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    FILE* file = fopen(path.c_str(), "rb");
-    if (file == nullptr) return false;
-    char chunk[65536];
-    size_t got = 0;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, got);
-    const int error = ferror(file) ? errno : 0;
-    fclose(file);
-    errno = error;
-    return error == 0;
-}
+// A day at twenty fixes a second is some 120 MB of track.
+constexpr size_t kMaxDayFileBytes = 256u << 20;
 
-// The file at once, or an error: a half-written picture is worse than none.
+// Written beside the picture and renamed over it: a half-written picture is worse than none.
 int WriteWholeFile(const std::string& path, const std::string& bytes) {
-    FILE* file = fopen(path.c_str(), "wb");
-    if (file == nullptr) return errno;
-    const bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && fflush(file) == 0;
-    const int error = written ? 0 : errno;
-    if (fclose(file) != 0 && error == 0) return errno;
+    // kestrave plot runs on one thread, so reading the umask this way races with nothing.
+    const mode_t mask = umask(0);
+    umask(mask);
+    std::string temporary;
+    int error = WriteTemporary(path, bytes, 0666 & ~mask, &temporary);
+    if (error == 0 && rename(temporary.c_str(), path.c_str()) != 0) error = errno;
+    if (error != 0 && !temporary.empty()) unlink(temporary.c_str());
     return error;
 }
 
@@ -66,20 +59,21 @@ bool ListDays(const std::string& folder, std::vector<std::string>& days) {
 }
 
 // "file: N lines skipped, the first is line L" when a file had lines that could not be read.
-void ReportSkipped(const std::string& path, int count, int firstLine, const char* what) {
-    if (count == 0) return;
+void ReportSkipped(const std::string& path, const SkippedLines& skipped, const char* what) {
+    if (skipped.count == 0) return;
     fprintf(stderr, "kestrave: %s: skipped %d malformed or cut-off line%s (the first is line %d); %s\n", path.c_str(),
-            count, count == 1 ? "" : "s", firstLine, what);
+            skipped.count, skipped.count == 1 ? "" : "s", skipped.first, what);
 }
 
 // The waypoints of the day's route file beside the track, when there is one.
 std::vector<Waypoint> ReadRouteBeside(const std::string& track) {
     const std::string path = WithoutExtension(track) + ".rte";
-    if (!IsHostFile(path)) return {};
     std::string text;
-    if (!ReadWholeFile(path, text)) {
+    const int error = ReadWholeFile(path, kMaxDayFileBytes, &text);
+    if (error == ENOENT) return {};
+    if (error != 0) {
         fprintf(stderr, "kestrave: cannot read the route file %s: %s; the day is drawn without its waypoints.\n",
-                path.c_str(), strerror(errno));
+                path.c_str(), strerror(error));
         return {};
     }
     if (!IsRouteFileText(text)) {
@@ -90,12 +84,13 @@ std::vector<Waypoint> ReadRouteBeside(const std::string& track) {
         return {};
     }
     DayRoute route = ReadDayRoute(text);
-    ReportSkipped(path, route.skippedLines, route.firstSkippedLine, "the other waypoints are drawn.");
+    ReportSkipped(path, route.skipped, "the other waypoints are drawn.");
     return std::move(route.waypoints);
 }
 
 bool PlotDay(const std::string& track, const std::string& svgPath) {
-    const int problem = CheckReadableFile(track);
+    std::string text;
+    const int problem = ReadWholeFile(track, kMaxDayFileBytes, &text);
     if (problem != 0) {
         fprintf(stderr, "kestrave: cannot read %s: %s. Check the path.\n", track.c_str(), strerror(problem));
         return false;
@@ -107,11 +102,6 @@ bool PlotDay(const std::string& track, const std::string& svgPath) {
                 track.c_str());
         return false;
     }
-    std::string text;
-    if (!ReadWholeFile(track, text)) {
-        fprintf(stderr, "kestrave: cannot read %s: %s. Check the path.\n", track.c_str(), strerror(errno));
-        return false;
-    }
     if (!IsTrackFileText(text)) {
         fprintf(stderr,
                 "kestrave: %s is not an OziExplorer track file: it does not start with \"OziExplorer Track "
@@ -120,7 +110,7 @@ bool PlotDay(const std::string& track, const std::string& svgPath) {
         return false;
     }
     const DayTrack day = ReadDayTrack(text);
-    ReportSkipped(track, day.skippedLines, day.firstSkippedLine, "the other points are drawn.");
+    ReportSkipped(track, day.skipped, "the other points are drawn.");
     if (day.points.empty()) {
         fprintf(stderr,
                 "kestrave: %s holds no track points, so there is nothing to draw. Plot a day on which "
@@ -138,11 +128,8 @@ bool PlotDay(const std::string& track, const std::string& svgPath) {
                 svgPath.c_str(), strerror(error));
         return false;
     }
-    char summary[160];
-    BoundedText line(summary, sizeof summary);
-    line.Integer(static_cast<int32_t>(day.points.size())).Text(" points, ");
-    line.Integer(static_cast<int32_t>(waypoints.size())).Text(" waypoints");
-    printf("%s -> %s (%s)\n", track.c_str(), svgPath.c_str(), summary);
+    printf("%s -> %s (%zu points, %zu waypoints)\n", track.c_str(), svgPath.c_str(), day.points.size(),
+           waypoints.size());
     return true;
 }
 
@@ -157,11 +144,13 @@ std::string PicturePath(const std::string& track, const std::string& out, bool o
 
 int RunPlot(const CommandLine& line) {
     std::vector<std::string> days;
+    bool folderNamed = false;
     for (const std::string& path : line.files) {
         if (!IsHostFolder(path)) {
             days.push_back(path);
             continue;
         }
+        folderNamed = true;
         const size_t before = days.size();
         if (!ListDays(path, days)) {
             fprintf(stderr, "kestrave: cannot list the folder %s: %s. Check the path.\n", path.c_str(),
@@ -177,7 +166,7 @@ int RunPlot(const CommandLine& line) {
         }
     }
     // One picture may go to a named file; several need a folder.
-    const bool several = days.size() > 1 || IsHostFolder(line.files.front());
+    const bool several = days.size() > 1 || folderNamed;
     const bool outIsFolder = !line.outDir.empty() && (several || IsHostFolder(line.outDir));
     if (several && !line.outDir.empty()) {
         if (IsHostFile(line.outDir)) {

@@ -17,8 +17,7 @@ constexpr double kLongestStepSeconds = 300.0;
 // A day that never moved is drawn a kilometre wide.
 constexpr double kSmallestSpanMetres = 1000.0;
 
-}  // namespace
-
+// Metres along the great circle between two positions in degrees.
 double GreatCircleMetres(double lat1, double lon1, double lat2, double lon2) {
     const double halfLat = (lat2 - lat1) * kRadiansPerDegree / 2.0;
     const double halfLon = (lon2 - lon1) * kRadiansPerDegree / 2.0;
@@ -27,6 +26,8 @@ double GreatCircleMetres(double lat1, double lon1, double lat2, double lon2) {
                                                                  std::sin(halfLon) * std::sin(halfLon);
     return 2.0 * kEarthRadiusMetres * std::asin(std::sqrt(std::min(1.0, a)));
 }
+
+}  // namespace
 
 DayPlot::DayPlot(const std::vector<TrackPoint>& points, const std::vector<Waypoint>& waypoints, const PlotFrame& frame)
     : speedsKmh_(points.size(), 0.0) {
@@ -54,7 +55,6 @@ DayPlot::DayPlot(const std::vector<TrackPoint>& points, const std::vector<Waypoi
     };
     for (const TrackPoint& point : points) widen(point.latitude, point.longitude);
     for (const Waypoint& waypoint : waypoints) widen(waypoint.latitude, waypoint.longitude);
-    if (minLat > maxLat) widen(0.0, 0.0);  // nothing to show: any place will do
 
     cosMiddle_ = std::cos((minLat + maxLat) / 2.0 * kRadiansPerDegree);
     minX_ = minLon * cosMiddle_;
@@ -71,8 +71,9 @@ DayPlot::DayPlot(const std::vector<TrackPoint>& points, const std::vector<Waypoi
     }
     originX_ = frame.left + (plotWidth - spanX * scale_) / 2.0;
     originY_ = frame.top + (plotHeight - spanY * scale_) / 2.0;
-    metresPerUnit_ = MetresPerDegreeLat / scale_;
 }
+
+double DayPlot::MetresPerUnit() const { return MetresPerDegreeLat / scale_; }
 
 ScreenPoint DayPlot::Project(double latitude, double longitude) const {
     return {originX_ + (longitude * cosMiddle_ - minX_) * scale_, originY_ + (-latitude - minY_) * scale_};

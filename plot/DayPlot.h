@@ -32,6 +32,7 @@ struct TrackRun {
 // into runs, the speed of every step and the distance travelled.
 class DayPlot {
 public:
+    // points holds at least one.
     DayPlot(const std::vector<TrackPoint>& points, const std::vector<Waypoint>& waypoints, const PlotFrame& frame);
 
     ScreenPoint Project(double latitude, double longitude) const;
@@ -42,7 +43,7 @@ public:
     // Great-circle distance summed over the steps inside the runs.
     double DistanceKm() const { return distanceKm_; }
     // Ground metres that one unit of the picture stands for.
-    double MetresPerUnit() const { return metresPerUnit_; }
+    double MetresPerUnit() const;
 
 private:
     std::vector<TrackRun> runs_;
@@ -55,8 +56,4 @@ private:
     double originY_ = 0.0;
     double minX_ = 0.0;
     double minY_ = 0.0;
-    double metresPerUnit_ = 1.0;
 };
-
-// Metres along the great circle between two positions in degrees.
-double GreatCircleMetres(double lat1, double lon1, double lat2, double lon2);

@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "plot/OziLine.h"
-
 namespace {
 
 constexpr char kTrackFileStart[] = "OziExplorer Track Point File";
@@ -43,21 +41,15 @@ bool ReadPoint(const std::string& line, TrackPoint* point) {
 
 }  // namespace
 
-bool IsTrackFileText(const std::string& text) {
-    return text.compare(0, sizeof kTrackFileStart - 1, kTrackFileStart) == 0;
-}
+bool IsTrackFileText(const std::string& text) { return StartsWith(text, kTrackFileStart); }
 
 DayTrack ReadDayTrack(const std::string& text) {
     DayTrack track;
-    const std::vector<std::string> lines = SplitLines(text);
-    for (size_t i = kHeaderLines; i < lines.size(); ++i) {
-        if (lines[i].empty()) continue;
+    ReadBody(text, kHeaderLines, &track.skipped, [&track](const std::string& line) {
         TrackPoint point{};
-        if (ReadPoint(lines[i], &point)) {
-            track.points.push_back(point);
-        } else {
-            if (track.skippedLines++ == 0) track.firstSkippedLine = static_cast<int>(i + 1);
-        }
-    }
+        if (!ReadPoint(line, &point)) return false;
+        track.points.push_back(point);
+        return true;
+    });
     return track;
 }

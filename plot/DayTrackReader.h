@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "plot/OziLine.h"
+
 // One point of a day's track file (.plt).
 struct TrackPoint {
     double latitude;     // degrees, north positive
@@ -14,8 +16,7 @@ struct TrackPoint {
 
 struct DayTrack {
     std::vector<TrackPoint> points;
-    int skippedLines = 0;      // lines that are no track point: malformed or cut short
-    int firstSkippedLine = 0;  // its number in the file, counting from 1; 0 when none
+    SkippedLines skipped;  // lines that are no track point: malformed or cut short
 };
 
 // True when the text starts like an OziExplorer track point file.

@@ -1,5 +1,7 @@
 #include "plot/OziLine.h"
 
+#include <cstring>
+
 #include "nmea/DecimalParser.h"
 
 std::vector<std::string> SplitLines(const std::string& text) {
@@ -34,6 +36,8 @@ std::string TrimBlanks(const std::string& field) {
     if (first == std::string::npos) return std::string();
     return field.substr(first, field.find_last_not_of(' ') - first + 1);
 }
+
+bool StartsWith(const std::string& text, const char* start) { return text.compare(0, strlen(start), start) == 0; }
 
 bool ReadDecimalField(const std::string& field, double* value) {
     const std::string number = TrimBlanks(field);

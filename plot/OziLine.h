@@ -17,3 +17,24 @@ bool ReadDecimalField(const std::string& field, double* value);
 
 // The field without the blanks around it.
 std::string TrimBlanks(const std::string& field);
+
+// True when the text begins with start.
+bool StartsWith(const std::string& text, const char* start);
+
+// The lines of a file's body that could not be read whole, which are skipped, never
+// guessed at.
+struct SkippedLines {
+    int count = 0;
+    int first = 0;  // its number in the file, counting from 1; 0 when none
+};
+
+// Hands readLine each line after the header but the blank ones; the lines it returns
+// false for are counted in *skipped.
+template <typename ReadLine>
+void ReadBody(const std::string& text, size_t headerLines, SkippedLines* skipped, ReadLine readLine) {
+    const std::vector<std::string> lines = SplitLines(text);
+    for (size_t i = headerLines; i < lines.size(); ++i) {
+        if (lines[i].empty() || readLine(lines[i])) continue;
+        if (skipped->count++ == 0) skipped->first = static_cast<int>(i + 1);
+    }
+}

@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "plot/OziLine.h"
-
 namespace {
 
 constexpr char kRouteFileStart[] = "OziExplorer Route File";
@@ -23,22 +21,16 @@ bool ReadWaypoint(const std::string& line, Waypoint* waypoint) {
 
 }  // namespace
 
-bool IsRouteFileText(const std::string& text) {
-    return text.compare(0, sizeof kRouteFileStart - 1, kRouteFileStart) == 0;
-}
+bool IsRouteFileText(const std::string& text) { return StartsWith(text, kRouteFileStart); }
 
 DayRoute ReadDayRoute(const std::string& text) {
     DayRoute route;
-    const std::vector<std::string> lines = SplitLines(text);
-    for (size_t i = kHeaderLines; i < lines.size(); ++i) {
-        const std::string& line = lines[i];
-        if (line.empty() || line.compare(0, 2, "R,") == 0) continue;
+    ReadBody(text, kHeaderLines, &route.skipped, [&route](const std::string& line) {
+        if (StartsWith(line, "R,")) return true;
         Waypoint waypoint{};
-        if (line.compare(0, 2, "W,") == 0 && ReadWaypoint(line, &waypoint)) {
-            route.waypoints.push_back(waypoint);
-        } else if (route.skippedLines++ == 0) {
-            route.firstSkippedLine = static_cast<int>(i + 1);
-        }
-    }
+        if (!StartsWith(line, "W,") || !ReadWaypoint(line, &waypoint)) return false;
+        route.waypoints.push_back(waypoint);
+        return true;
+    });
     return route;
 }

@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "plot/OziLine.h"
+
 // One waypoint of a day's route file (.rte).
 struct Waypoint {
     std::string name;  // as written, any bytes
@@ -11,8 +13,7 @@ struct Waypoint {
 
 struct DayRoute {
     std::vector<Waypoint> waypoints;
-    int skippedLines = 0;      // lines that are neither a route nor a whole waypoint line
-    int firstSkippedLine = 0;  // its number in the file, counting from 1; 0 when none
+    SkippedLines skipped;  // lines that are neither a route nor a whole waypoint line
 };
 
 // True when the text starts like an OziExplorer route file.

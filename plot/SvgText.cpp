@@ -4,6 +4,7 @@
 
 #include "format/BoundedText.h"
 #include "platform/Utf8.h"
+#include "platform/WideChars.h"
 
 SvgText& SvgText::Number(double value, int decimals) {
     char digits[kFormattedNumberChars];
@@ -20,26 +21,27 @@ SvgText& SvgText::Integer(int value) {
 SvgText& SvgText::Escaped(const std::string& text) {
     std::vector<wchar_t> wide(text.size() + 1);
     Utf8ToWide(text.c_str(), wide.data(), static_cast<int>(wide.size()));
-    for (const wchar_t* c = wide.data(); *c != L'\0'; ++c) {
-        switch (*c) {
-            case L'&':
+    for (const wchar_t* c = wide.data(); *c != L'\0';) {
+        // Whole code points: a 16-bit wchar_t holds those beyond U+FFFF as surrogate pairs.
+        const uint32_t code = NextWideCodePoint(&c);
+        switch (code) {
+            case '&':
                 out_ += "&amp;";
                 break;
-            case L'<':
+            case '<':
                 out_ += "&lt;";
                 break;
-            case L'>':
+            case '>':
                 out_ += "&gt;";
                 break;
-            case L'"':
+            case '"':
                 out_ += "&quot;";
                 break;
-            case L'\'':
+            case '\'':
                 out_ += "&apos;";
                 break;
             default: {
                 // XML 1.0 allows no control character but tab, LF and CR, nor U+FFFE/U+FFFF.
-                const uint32_t code = static_cast<uint32_t>(*c);
                 const bool allowed = (code >= 0x20 && code != 0x7F && code != 0xFFFE && code != 0xFFFF &&
                                       (code < 0xD800 || code > 0xDFFF));
                 char bytes[8];

@@ -9,7 +9,7 @@
 // Everything that goes into the picture of one day.
 struct DayPicture {
     std::string day;  // the day's name, as its file is named: "2026-01-14"
-    const std::vector<TrackPoint>* points;
+    const std::vector<TrackPoint>* points;  // at least one
     const std::vector<Waypoint>* waypoints;
 };
 

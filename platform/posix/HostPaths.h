@@ -1,4 +1,7 @@
 #pragma once
+#include <sys/stat.h>
+
+#include <cstddef>
 #include <string>
 
 // This host's own paths, as the user types them on the command line.
@@ -11,6 +14,16 @@ bool IsHostFile(const std::string& path);
 // 0 when the path names a file this process may read; otherwise the errno that says
 // why not (EISDIR for a folder).
 int CheckReadableFile(const std::string& path);
+// The whole of a plain file appended to *text; 0, or the errno: EISDIR for a folder,
+// EINVAL for anything else that is no plain file, EFBIG past maxBytes. *info, when
+// given, tells which file was read, or would have been when it cannot be.
+int ReadWholeFile(const std::string& path, size_t maxBytes, std::string* text, struct stat* info = nullptr);
+// Writes text into a new file beside path, named for this write alone
+// (path.tmp.XXXXXX), with the given permissions where the file system keeps them, and
+// syncs it to disk; 0 with *temporary its name, or the errno (*temporary is set once
+// the file exists, for the caller to remove). Created anew (O_EXCL), it is never a
+// link planted there nor a file another writer is filling.
+int WriteTemporary(const std::string& path, const std::string& text, mode_t mode, std::string* temporary);
 // The absolute, link-free form of an existing path; the path as given otherwise.
 std::string AbsoluteHostPath(const std::string& path);
 // The working folder of this process; empty when it cannot be told (it was removed).

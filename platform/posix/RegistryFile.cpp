@@ -45,62 +45,6 @@ int MakeFolders(const std::string& dir) {
     }
 }
 
-// *info tells which file was read, or would have been when it cannot be.
-int ReadWholeFile(const std::string& path, std::string* text, struct stat* info) {
-    // O_NONBLOCK: a fifo in the file's place must not hang the program.
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        const int error = errno;
-        if (stat(path.c_str(), info) != 0) *info = {};
-        return error;
-    }
-    int error = 0;
-    if (fstat(fd, info) != 0) {
-        error = errno;
-        *info = {};
-    } else if (!S_ISREG(info->st_mode)) {
-        error = S_ISDIR(info->st_mode) ? EISDIR : EINVAL;
-    }
-    char chunk[4096];
-    while (error == 0) {
-        ssize_t got = read(fd, chunk, sizeof chunk);
-        if (got == 0) break;
-        if (got < 0) {
-            if (errno != EINTR) error = errno;
-            continue;
-        }
-        text->append(chunk, static_cast<size_t>(got));
-        if (text->size() > kMaxFileBytes) error = EFBIG;
-    }
-    close(fd);
-    return error;
-}
-
-// Writes text into a new file beside path, named for this save alone; 0 with
-// *temporary its name, or the errno. Created anew (O_EXCL), it is never a link
-// planted there nor a file another save is writing.
-int WriteTemporary(const std::string& path, const std::string& text, std::string* temporary) {
-    std::string name = path + ".tmp.XXXXXX";
-    int fd = mkostemp(&name[0], O_CLOEXEC);
-    if (fd < 0) return errno;
-    *temporary = name;
-    int error = 0;
-    size_t done = 0;
-    while (done < text.size() && error == 0) {
-        ssize_t put = write(fd, text.data() + done, text.size() - done);
-        if (put > 0) {
-            done += static_cast<size_t>(put);
-        } else if (put == 0) {
-            error = ENOSPC;
-        } else if (errno != EINTR) {
-            error = errno;
-        }
-    }
-    if (error == 0 && fsync(fd) != 0) error = errno;
-    if (close(fd) != 0 && error == 0) error = errno;
-    return error;
-}
-
 // True when path leads to the file of that device and inode number.
 bool IsFile(const std::string& path, dev_t device, ino_t inode) {
     struct stat info {};
@@ -179,7 +123,7 @@ void RegistryFile::Load() {
     if (path_.empty()) return;
     std::string text;
     struct stat identity {};
-    int error = ReadWholeFile(path_, &text, &identity);
+    int error = ReadWholeFile(path_, kMaxFileBytes, &text, &identity);
     int line = 0;
     std::string problem;
     // ENOTDIR: a plain file stands where a folder of the path should; so there is no
@@ -231,7 +175,7 @@ bool RegistryFile::Save(std::vector<RegistryLine>& lines) {
     if (path_.empty()) return false;
     std::string temporary;
     int error = MakeFolders(dir_);
-    if (error == 0) error = WriteTemporary(path_, JoinRegistryText(lines), &temporary);
+    if (error == 0) error = WriteTemporary(path_, JoinRegistryText(lines), 0600, &temporary);
     std::string kept;
     if (error == 0 && keepAside_ && (error = KeepAside(&kept)) != 0) {
         unlink(temporary.c_str());

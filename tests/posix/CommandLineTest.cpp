@@ -118,6 +118,10 @@ TEST(CommandLine, MistakesSayWhatToDo) {
         {{"simulate", "--pty", "--speed-up", "0.5"}, "--speed-up needs a factor"},
         {{"log", "stray"}, "unexpected argument 'stray'"},
         {{"simulate", "--out", "x", "--speed-up", "5"}, "it goes with --pty"},
+        {{"plot", "a.plt", "--config", "c"},
+         "plot takes no option '--config'; only --out FILE.svg or --out DIR. See kestrave --help."},
+        {{"plot", "a.plt", "--gps-only"}, "plot takes no option '--gps-only'"},
+        {{"plot", "a.plt", "--out"}, "--out needs a file name or a folder"},
     };
     for (const Case& c : cases) {
         CommandLine line;

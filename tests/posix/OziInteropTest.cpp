@@ -174,8 +174,8 @@ std::vector<std::string> BodyLines(const std::string& file, size_t header, const
 // becomes a trkpt, every waypoint an rtept of the same name, in order.
 TEST_F(OziInterop, ReplayedDaysConvertToGpx) {
     const std::string out = root + "/out";
-    ShellOutcome replay = RunShell("TZ=UTC0 '" + std::string(KESTRAVE_BINARY) + "' replay '" + KESTRAVE_SOURCE_DIR +
-                                   "/examples/drive.nmea' --out '" + out + "' --config '" + root + "/config' 2>&1");
+    ShellOutcome replay = Kestrave("replay '" + std::string(KESTRAVE_SOURCE_DIR) + "/examples/drive.nmea' --out '" +
+                                   out + "' --config '" + root + "/config'");
     ASSERT_EQ(replay.exitCode, 0) << replay.output;
 
     for (const char* day : {"2026-01-14", "2026-01-15"}) {

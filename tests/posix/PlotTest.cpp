@@ -1,5 +1,6 @@
 // kestrave plot: the picture of a day, read back as XML.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cctype>
 #include <cstdio>
@@ -124,7 +125,7 @@ const char kRouteHeader[] =
     "OziExplorer Route File Version 1.0\r\nWGS 84\r\nReserved 1\r\nReserved 2\r\nR,0,R0,,255\r\n"
     "R,1,R260114,Track 14.01.2026,16711680\r\n";
 
-// A track line at latitude 52 + tenths / 1000, seconds after 10:00:00 UTC.
+// A track line at latitude 52 + thousandths / 1000, seconds after 10:00:00 UTC.
 std::string TrackLine(int thousandths, int seconds, int segment = 0) {
     char line[120];
     snprintf(line, sizeof line, "%.8f, 13.00000000,%d, 100.00, %.8f, 14.01.26, 10:%02d:%02d\r\n",
@@ -134,9 +135,7 @@ std::string TrackLine(int thousandths, int seconds, int segment = 0) {
 
 class PlotTest : public ::testing::Test {
 protected:
-    ShellOutcome Plot(const std::string& args) {
-        return RunShell("LC_ALL=C '" + std::string(KESTRAVE_BINARY) + "' plot " + args + " 2>&1");
-    }
+    ShellOutcome Plot(const std::string& args) { return Kestrave("plot " + args); }
     TempFolder temp;
     const std::string dir = temp.path;
 };
@@ -144,10 +143,7 @@ protected:
 // The bundled drive: every point of the track file is a vertex, every waypoint a named dot.
 TEST_F(PlotTest, TheExampleDayHasEveryPointAndEveryWaypoint) {
     const std::string drive = std::string(KESTRAVE_SOURCE_DIR) + "/examples/drive.nmea";
-    ASSERT_EQ(RunShell("TZ=UTC0 '" + std::string(KESTRAVE_BINARY) + "' replay '" + drive + "' --out '" + dir +
-                       "' --config '" + dir + "/config' >/dev/null 2>&1")
-                  .exitCode,
-              0);
+    ASSERT_EQ(Kestrave("replay '" + drive + "' --out '" + dir + "' --config '" + dir + "/config'").exitCode, 0);
     const ShellOutcome run = Plot("'" + dir + "'");
     ASSERT_EQ(run.exitCode, 0) << run.output;
     for (const char* day : {"2026-01-14", "2026-01-15"}) {
@@ -254,6 +250,14 @@ TEST_F(PlotTest, ProblemsNameThePathAndTheReason) {
     // A folder of days goes into an --out folder, made if missing.
     EXPECT_EQ(Plot("'" + dir + "/' --out '" + dir + "/pictures'").exitCode, 1);
     EXPECT_TRUE(temp.Exists("pictures/good.svg"));
+}
+
+// A fifo in a day file's place is refused at once, not waited on for a writer.
+TEST_F(PlotTest, AFifoIsRefusedWithoutWaiting) {
+    ASSERT_EQ(mkfifo((dir + "/pipe.plt").c_str(), 0600), 0);
+    const ShellOutcome run = Plot("'" + dir + "/pipe.plt'");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.output.find("cannot read " + dir + "/pipe.plt: Invalid argument"), std::string::npos) << run.output;
 }
 
 }  // namespace

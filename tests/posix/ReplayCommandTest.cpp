@@ -22,11 +22,6 @@ namespace {
 
 using Outcome = ShellOutcome;
 
-Outcome Kestrave(const std::string& args, const std::string& zone = "UTC0") {
-    std::string command = "TZ=" + zone + " LC_ALL=C '" + KESTRAVE_BINARY + "' " + args + " 2>&1";
-    return RunShell(command);
-}
-
 class ReplayCommandTest : public ::testing::Test {
 protected:
     std::string Common() { return " --config '" + dir + "/config' "; }

@@ -21,3 +21,9 @@ inline ShellOutcome RunShell(const std::string& command) {
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }
+
+// The program under test with these arguments, in the time zone given and the C locale;
+// what it prints on standard output and standard error.
+inline ShellOutcome Kestrave(const std::string& args, const std::string& zone = "UTC0") {
+    return RunShell("TZ=" + zone + " LC_ALL=C '" + KESTRAVE_BINARY + "' " + args + " 2>&1");
+}
