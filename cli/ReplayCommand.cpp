@@ -39,7 +39,7 @@ class Progress : public ReplayWatcher {
 public:
     explicit Progress(const std::string& name) : name_(name) {}
     bool StopRequested() override { return PosixTickTimer::StopRequested(); }
-    void Started(const wchar_t*, uint64_t size) override {
+    void Started(uint64_t size) override {
         size_ = StandardErrorIsTerminal() && size != kInvalidSize ? size : 0;
     }
     void Fed(uint64_t at) override {
@@ -84,10 +84,7 @@ public:
             if (ReplayFile(app, clock_, ToWide(AbsoluteHostPath(file)).c_str(), progress, &stoppedAt)) continue;
             // The teardown that follows flushes both writers.
             const int number = PosixTickTimer::StopSignal();
-            fprintf(stderr,
-                    "kestrave: replay stopped by %s in %s after %llu bytes; the day files hold every point read "
-                    "before, and no later file was replayed.\n",
-                    SignalName(number), file.c_str(), static_cast<unsigned long long>(stoppedAt));
+            SayReplayStopped(SignalName(number), file, stoppedAt);
             // As a shell reports a program that a signal ended.
             return 128 + number;
         }

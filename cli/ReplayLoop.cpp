@@ -1,5 +1,7 @@
 #include "cli/ReplayLoop.h"
 
+#include <cstdio>
+
 #include "shell/Application.h"
 
 void PrepareReplay(Application& app) {
@@ -11,7 +13,7 @@ bool ReplayFile(Application& app, ReplayClock& clock, const wchar_t* path, Repla
                 uint64_t* stoppedAt) {
     if (watcher.StopRequested()) return false;
     if (!app.window.OpenNmeaFile(path)) return true;
-    watcher.Started(path, app.window.Files().Size(app.poller.replayFile));
+    watcher.Started(app.window.Files().Size(app.poller.replayFile));
     while (app.poller.Replaying()) {
         if (watcher.StopRequested()) {
             watcher.Finished();
@@ -30,4 +32,11 @@ int FinishReplay(Application& app) {
     app.window.Teardown();
     const uint32_t fileErrors = app.track.FileErrors() + app.route.FileErrors() + app.window.FileErrors();
     return fileErrors > 0 ? 1 : 0;
+}
+
+void SayReplayStopped(const char* by, const std::string& file, uint64_t at) {
+    fprintf(stderr,
+            "kestrave: replay stopped by %s in %s after %llu bytes; the day files hold every point read before, "
+            "and no later file was replayed.\n",
+            by, file.c_str(), static_cast<unsigned long long>(at));
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 #include "cli/ReplayClock.h"
 
 class Application;
@@ -11,7 +12,7 @@ public:
     virtual ~ReplayWatcher() = default;
     virtual bool StopRequested() = 0;
     // size: the file's size in bytes, or kInvalidSize when it cannot be told.
-    virtual void Started(const wchar_t*, uint64_t) {}
+    virtual void Started(uint64_t) {}
     virtual void Fed(uint64_t) {}
     virtual void Finished() {}
 };
@@ -31,3 +32,7 @@ bool ReplayFile(Application& app, ReplayClock& clock, const wchar_t* path, Repla
 // After the last file: the teardown (whose flushes may fail too, and count), then 1
 // when a file error was logged, else 0.
 int FinishReplay(Application& app);
+
+// Says on standard error that the replay of file stopped after at bytes; by names
+// the key or signal that stopped it.
+void SayReplayStopped(const char* by, const std::string& file, uint64_t at);

@@ -9,6 +9,7 @@
 #include "cli/ClosingLines.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsoleObserver.h"
+#include "cli/DeviceRoot.h"
 #include "cli/ReplayLoop.h"
 #include "shell/WideStrings.h"
 #include "platform/win32/Win32ErrorText.h"
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr const wchar_t* kDeviceRoot = L"\\";
 constexpr int kPathChars = 32768;
 
 volatile LONG stopRequested = 0;
@@ -120,7 +120,7 @@ int Replay(const CommandLine& line) {
 
     static ReplayClock clock;
     Application& app = Win32Application::Start(root.c_str(), clock);
-    if (!line.outDir.empty()) app.settings.PinOutputDir(kDeviceRoot);
+    if (!line.outDir.empty()) app.settings.PinOutputDir(kRootFolder);
     if (line.gpsOnly) app.settings.PinTalkers(TalkerSet::GpsOnly);
     ConsoleObserver console(statusLog, false);
     app.dialog.SetObserver(&console);
@@ -133,10 +133,7 @@ int Replay(const CommandLine& line) {
     for (const std::string& file : line.files) {
         uint64_t stoppedAt = 0;
         if (ReplayFile(app, clock, FullPath(ToWide(file)).c_str(), stop, &stoppedAt)) continue;
-        fprintf(stderr,
-                "kestrave: replay stopped by Ctrl+C in %s after %llu bytes; the day files hold every point read "
-                "before, and no later file was replayed.\n",
-                file.c_str(), static_cast<unsigned long long>(stoppedAt));
+        SayReplayStopped("Ctrl+C", file, stoppedAt);
         code = 130;
         break;
     }
@@ -147,7 +144,7 @@ int Replay(const CommandLine& line) {
     wchar_t folder[kFolderChars];
     app.track.GetFolder(folder);
     std::vector<wchar_t> shown(kDisplayPathChars);
-    Win32Application::Files().DisplayPath(folder, shown.data(), kDisplayPathChars);
+    app.window.Files().DisplayPath(folder, shown.data(), kDisplayPathChars);
     return SayClosingLines(app, "Day files (.plt track, .rte route) are in ", "No day file was written.",
                            ToUtf8(FullPath(shown.data())), code);
 }
@@ -157,7 +154,7 @@ int Replay(const CommandLine& line) {
 int RunConsoleVerb(int argc, wchar_t** argv) {
     UseParentConsole();
     std::vector<std::string> words;
-    for (int i = 0; i < argc; ++i) words.push_back(Utf8(argv[i]));
+    for (int i = 0; i < argc; ++i) words.push_back(ToUtf8(argv[i]));
     std::vector<const char*> args;
     for (const std::string& word : words) args.push_back(word.c_str());
     CommandLine line;

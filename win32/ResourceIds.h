@@ -7,7 +7,6 @@
 // String table.
 #define IDS_TITLE 1
 #define IDS_CLASS 3
-#define IDS_TOOLS 104
 
 #define IDR_ACCELERATORS 3
 #define IDI_KESTRAVE 101

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32KeepAwake.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32SerialDevice.h"
@@ -12,8 +13,6 @@ namespace {
 // Built in place once the root is known; static storage, never freed.
 alignas(Win32FileSystem) unsigned char filesSpace[sizeof(Win32FileSystem)];
 alignas(Application) unsigned char appSpace[sizeof(Application)];
-Win32FileSystem* files = nullptr;
-Application* app = nullptr;
 
 }  // namespace
 
@@ -22,11 +21,6 @@ Application& Win32Application::Start(const wchar_t* root, Clock& clock) {
     static Win32KeepAwake keepAwake;
     static Win32SerialDevice serial;
     static Win32Registry store;
-    files = new (filesSpace) Win32FileSystem(root);
-    app = new (appSpace) Application(*files, clock, zone, serial, store, keepAwake);
-    return *app;
+    Win32FileSystem* files = new (filesSpace) Win32FileSystem(root);
+    return *new (appSpace) Application(*files, clock, zone, serial, store, keepAwake);
 }
-
-Application& Win32Application::App() { return *app; }
-
-Win32FileSystem& Win32Application::Files() { return *files; }

@@ -1,6 +1,5 @@
 #pragma once
 #include "platform/Clock.h"
-#include "platform/win32/Win32FileSystem.h"
 #include "shell/Application.h"
 
 // The application on the Windows platform parts: the Win32 files, the COM port, the
@@ -10,6 +9,4 @@ public:
     // root: empty for the design's paths ("\Kestrave" on the current drive), or a host
     // folder that stands for the device root "\".
     static Application& Start(const wchar_t* root, Clock& clock);
-    static Application& App();
-    static Win32FileSystem& Files();
 };

@@ -104,7 +104,7 @@ bool TextOfString(const std::vector<uint8_t>& data, std::string* text) {
         if (!NextUtf16Le(data.data(), size - 2, &pos, &c) || IsControl(c)) return false;
         char bytes[8];
         int used = 0;
-        AppendUtf8(static_cast<wchar_t>(c), bytes, sizeof bytes, &used);
+        AppendUtf8(c, bytes, sizeof bytes, &used);
         text->append(bytes, static_cast<size_t>(used));
     }
     return true;

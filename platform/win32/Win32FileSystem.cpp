@@ -1,7 +1,9 @@
 #include "platform/win32/Win32FileSystem.h"
 
+#include <algorithm>
 #include <cwchar>
 
+#include "platform/WideChars.h"
 #include "platform/win32/Win32ErrorText.h"
 
 namespace {
@@ -12,9 +14,11 @@ constexpr DWORD kHasSecondName = ERROR_TOO_MANY_LINKS;
 constexpr DWORD kIsFolder = ERROR_DIRECTORY;
 constexpr DWORD kNotPlainFile = ERROR_BAD_FILE_TYPE;
 
-bool Put(wchar_t c, wchar_t* out, int outChars, int* used) {
-    if (*used + 1 >= outChars) return false;
-    out[(*used)++] = c;
+// Copies the units from begin to end as they are; false when they do not fit.
+bool PutUnits(const wchar_t* begin, const wchar_t* end, wchar_t* out, int outChars, int* used) {
+    for (const wchar_t* p = begin; p < end; ++p) {
+        if (!PutWideCodePoint(*p, out, outChars, used)) return false;
+    }
     return true;
 }
 
@@ -47,15 +51,11 @@ DWORD Win32FileSystem::MapPath(const wchar_t* path, wchar_t* out, int outChars) 
     if (outChars > 0) out[0] = L'\0';
     // Without a root, and for host paths, Win32 reads the path itself.
     if (root_[0] == L'\0' || path[0] != L'\\') {
-        for (const wchar_t* p = path; *p != L'\0'; ++p) {
-            if (!Put(*p, out, outChars, &used)) return ERROR_FILENAME_EXCED_RANGE;
-        }
+        if (!PutUnits(path, path + wcslen(path), out, outChars, &used)) return ERROR_FILENAME_EXCED_RANGE;
         out[used] = L'\0';
         return 0;
     }
-    for (const wchar_t* p = root_; *p != L'\0'; ++p) {
-        if (!Put(*p, out, outChars, &used)) return ERROR_FILENAME_EXCED_RANGE;
-    }
+    if (!PutUnits(root_, root_ + wcslen(root_), out, outChars, &used)) return ERROR_FILENAME_EXCED_RANGE;
     // Component by component, so that "." and ".." cannot climb out of the root (Win32
     // would resolve them) and doubled backslashes do not make empty components.
     const wchar_t* p = path;
@@ -67,17 +67,18 @@ DWORD Win32FileSystem::MapPath(const wchar_t* path, wchar_t* out, int outChars) 
         while (*end != L'\0' && *end != L'\\') ++end;
         const long length = static_cast<long>(end - p);
         if ((length == 1 && p[0] == L'.') || (length == 2 && p[0] == L'.' && p[1] == L'.')) return ERROR_BAD_PATHNAME;
-        if (!Put(L'\\', out, outChars, &used)) return ERROR_FILENAME_EXCED_RANGE;
-        for (; p < end; ++p) {
-            // A slash is a separator to Win32, so "a/../.." would climb as well.
-            if (*p == L'/') return ERROR_BAD_PATHNAME;
-            if (!Put(*p, out, outChars, &used)) return ERROR_FILENAME_EXCED_RANGE;
-        }
+        if (!PutWideCodePoint(L'\\', out, outChars, &used)) return ERROR_FILENAME_EXCED_RANGE;
+        // A slash is a separator to Win32, so "a/../.." would climb as well. The units
+        // before it are copied first, so that an overlong path is told as such.
+        const wchar_t* slash = std::find(p, end, L'/');
+        if (!PutUnits(p, slash, out, outChars, &used)) return ERROR_FILENAME_EXCED_RANGE;
+        if (slash != end) return ERROR_BAD_PATHNAME;
+        p = end;
         any = true;
     }
     // The device root is the root folder itself; a bare drive takes a backslash behind,
     // since "C:" alone is the current folder of drive C.
-    if (!any && used > 0 && out[used - 1] == L':' && !Put(L'\\', out, outChars, &used)) {
+    if (!any && used > 0 && out[used - 1] == L':' && !PutWideCodePoint(L'\\', out, outChars, &used)) {
         return ERROR_FILENAME_EXCED_RANGE;
     }
     out[used] = L'\0';

@@ -4,13 +4,12 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <thread>
 
 #include "platform/win32/Win32FileSystem.h"
+#include "tests/support/ReadFile.h"
 
 namespace {
 
@@ -24,12 +23,7 @@ struct HostFolder {
         EXPECT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
     }
     ~HostFolder() { std::filesystem::remove_all(path); }
-    std::string Read(const std::wstring& name) const {
-        std::ifstream in(std::filesystem::path(path + name), std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
-    }
+    std::string Read(const std::wstring& name) const { return ReadFile(path + name); }
     std::wstring path;
 };
 

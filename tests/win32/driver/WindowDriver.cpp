@@ -8,10 +8,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "win32/ResourceIds.h"
+
 namespace {
 
 constexpr int kPollMs = 100;
-constexpr int kStatusBox = 1001;
 
 void PrintUtf8(const std::wstring& text) {
     int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
@@ -49,7 +50,7 @@ BOOL CALLBACK TakeIfItHolds(HWND child, LPARAM search) {
 HWND StatusDialog() {
     HWND main = MainWindow();
     if (main == nullptr) return nullptr;
-    ChildSearch search{kStatusBox, nullptr};
+    ChildSearch search{IDC_STATUS_BOX, nullptr};
     EnumChildWindows(main, TakeIfItHolds, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
