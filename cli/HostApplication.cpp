@@ -4,15 +4,17 @@
 #include <new>
 
 #include "cli/DeviceRoot.h"
-#include "cli/GpsdPortChoice.h"
-#include "platform/posix/ConfigDir.h"
-#include "platform/posix/GpsdSerialDevice.h"
+#include "cli/PosixConsolePaths.h"
+#include "console/OutFolder.h"
+#include "gpsd/GpsdPortChoice.h"
+#include "platform/posix/services/ConfigDir.h"
+#include "gpsd/GpsdSerialDevice.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixKeepAwake.h"
 #include "platform/posix/PosixSerialDevice.h"
 #include "platform/posix/PosixTimeZone.h"
 #include "platform/posix/RegistryFile.h"
-#include "platform/posix/RoutedSerialDevice.h"
+#include "gpsd/RoutedSerialDevice.h"
 #include "shell/WideStrings.h"
 
 namespace {
@@ -57,7 +59,8 @@ bool ChooseGpsd(const CommandLine& line, std::string& error) {
 
 bool HostApplication::Start(const CommandLine& line, Clock& clock, std::string& error) {
     DeviceRoot place;
-    if (!ResolveDeviceRoot(line, place, error)) return false;
+    PosixConsolePaths paths;
+    if (!ResolveDeviceRoot(line, paths, place, error)) return false;
     std::string configDir = line.configDir.empty() ? DefaultConfigDir() : line.configDir;
     if (configDir.empty()) {
         PrintWarning("cannot tell where to keep the settings (HOME is not set), so they will not be kept. "

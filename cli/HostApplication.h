@@ -1,9 +1,9 @@
 #pragma once
 #include <string>
-#include "cli/CommandLine.h"
+#include "console/CommandLine.h"
 #include "platform/Clock.h"
 #include "shell/Application.h"
-#include "terminal/GpsdChoice.h"
+#include "gpsd/GpsdChoice.h"
 
 // The application on this host's platform parts, set up from the command line:
 // the device root (or --out), the settings file, the bound serial device, and the

@@ -3,10 +3,11 @@
 #include <cstdio>
 
 #include "cli/HostApplication.h"
-#include "cli/Session.h"
+#include "cli/PosixConsoleHost.h"
+#include "console/ConsoleSession.h"
 #include "platform/Utf8.h"
 #include "platform/posix/PosixClock.h"
-#include "platform/posix/PosixTickTimer.h"
+#include "platform/posix/services/PosixTickTimer.h"
 
 namespace {
 
@@ -69,5 +70,6 @@ private:
 int RunLog(const CommandLine& line) {
     static PosixClock clock;
     LogFace face(line);
-    return RunSession(line, clock, face);
+    static PosixConsoleHost host;
+    return RunConsoleSession(line, clock, host, face);
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include "cli/CommandLine.h"
+#include "console/CommandLine.h"
 
 // kestrave log: live logging from the GPS receiver without a screen, one tick a
 // second, until Ctrl+C, SIGTERM or SIGHUP, one logger per output folder. Returns the

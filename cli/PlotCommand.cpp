@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/HostPaths.h"
+#include "platform/posix/services/HostPaths.h"
 #include "plot/DayTrackReader.h"
 #include "plot/RouteReader.h"
 #include "plot/SvgWriter.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "cli/CommandLine.h"
+#include "console/CommandLine.h"
 
 // kestrave plot DAY.plt|FOLDER... [--out FILE.svg|DIR]: an SVG picture of each day's
 // track, with the waypoints of its route file when one lies beside it. Returns 0 when

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/posix/PosixClock.h"
-#include "platform/posix/PosixTickTimer.h"
+#include "platform/posix/services/PosixTickTimer.h"
 #include "simulator/NmeaSimulator.h"
 #include "simulator/PtyReceiver.h"
 

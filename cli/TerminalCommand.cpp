@@ -6,7 +6,8 @@
 #include <cstdio>
 
 #include "cli/HostApplication.h"
-#include "cli/Session.h"
+#include "cli/PosixConsoleHost.h"
+#include "console/ConsoleSession.h"
 #include "platform/posix/PosixClock.h"
 #include "terminal/TerminalProgram.h"
 
@@ -16,9 +17,9 @@ class TerminalFace : public SessionFace {
 public:
     const char* ClosingLine() const override { return "Kestrave stopped; the day files are in "; }
 
-    void SayFolderHeld(const std::string& folder, pid_t holder) const override {
+    void SayFolderHeld(const std::string& folder, long holder) const override {
         if (holder > 0) {
-            fprintf(stderr, "Kestrave is already running (process %ld)\n", static_cast<long>(holder));
+            fprintf(stderr, "Kestrave is already running (process %ld)\n", holder);
         } else {
             fprintf(stderr, "Kestrave is already running\n");
         }
@@ -45,5 +46,6 @@ public:
 int RunTerminal(const CommandLine& line) {
     static PosixClock clock;
     TerminalFace face;
-    return RunSession(line, clock, face);
+    static PosixConsoleHost host;
+    return RunConsoleSession(line, clock, host, face);
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include "cli/CommandLine.h"
+#include "console/CommandLine.h"
 
 // `kestrave` without a command: the main window in a full-screen terminal, one
 // logger per output folder.

@@ -2,10 +2,11 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/CommandLine.h"
+#include "console/CommandLine.h"
 #include "cli/LogCommand.h"
 #include "cli/PlotCommand.h"
-#include "cli/ReplayCommand.h"
+#include "cli/PosixConsoleHost.h"
+#include "console/ReplaySession.h"
 #include "cli/SimulateCommand.h"
 #include "cli/TerminalCommand.h"
 
@@ -32,8 +33,10 @@ int main(int argc, char** argv) {
             return 0;
         case CommandLine::Mode::Log:
             return RunLog(line);
-        case CommandLine::Mode::Replay:
-            return RunReplay(line);
+        case CommandLine::Mode::Replay: {
+            static PosixConsoleHost host;
+            return RunReplay(line, host);
+        }
         case CommandLine::Mode::Simulate:
             return RunSimulate(line);
         case CommandLine::Mode::Plot:

@@ -8,7 +8,7 @@
 #include <cwctype>
 
 #include "platform/posix/PosixClock.h"
-#include "platform/posix/PosixTickTimer.h"
+#include "platform/posix/services/PosixTickTimer.h"
 
 static_assert(TerminalEvent::kEnterKey == KEY_ENTER && TerminalEvent::kBackTabKey == KEY_BTAB,
               "the key codes the events header spells out");

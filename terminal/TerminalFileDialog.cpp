@@ -7,8 +7,8 @@
 #include <cwchar>
 #include <cwctype>
 
-#include "platform/posix/ConfigDir.h"
-#include "platform/posix/HostPaths.h"
+#include "platform/posix/services/ConfigDir.h"
+#include "platform/posix/services/HostPaths.h"
 #include "shell/WideStrings.h"
 #include "terminal/TerminalText.h"
 

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "platform/Utf8.h"
-#include "platform/posix/HostPaths.h"
+#include "platform/posix/services/HostPaths.h"
 
 namespace {
 

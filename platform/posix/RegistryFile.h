@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 #include "platform/SettingsStore.h"
-#include "platform/posix/RegistryText.h"
+#include "format/RegistryText.h"
 
 // The current user's registry, kept in <configDir>/settings.reg as a regedit export:
 // the key "Software\Zolvet\Kestrave" is the section

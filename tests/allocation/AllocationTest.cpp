@@ -9,10 +9,10 @@
 #include <string>
 
 #include "platform/Utf8.h"
-#include "cli/ConsoleObserver.h"
+#include "console/ConsoleObserver.h"
 #include "cli/HostApplication.h"
-#include "cli/ReplayClock.h"
-#include "cli/ReplayLoop.h"
+#include "console/ReplayClock.h"
+#include "console/ReplayLoop.h"
 #include "tests/allocation/CountingAllocator.h"
 #include "tests/support/TempFolder.h"
 #include "simulator/NmeaSimulator.h"

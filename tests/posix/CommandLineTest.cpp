@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/CommandLine.h"
+#include "console/CommandLine.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <sys/stat.h>
 
-#include "platform/posix/InstanceLock.h"
+#include "platform/posix/services/InstanceLock.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/RuntimeFolder.h"
 #include "tests/support/TempFolder.h"

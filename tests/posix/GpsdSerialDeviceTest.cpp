@@ -1,5 +1,5 @@
 // The gpsd device against a stand-in daemon on a loopback socket.
-#include "platform/posix/GpsdSerialDevice.h"
+#include "gpsd/GpsdSerialDevice.h"
 
 #include <gtest/gtest.h>
 

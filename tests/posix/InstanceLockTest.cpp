@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/posix/InstanceLock.h"
+#include "platform/posix/services/InstanceLock.h"
 #include "tests/support/RuntimeFolder.h"
 #include "tests/support/TempFolder.h"
 

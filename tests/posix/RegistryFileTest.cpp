@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/ConfigDir.h"
+#include "platform/posix/services/ConfigDir.h"
 #include "platform/posix/RegistryFile.h"
 #include "tests/support/FolderNames.h"
 #include "tests/support/RegistryBytes.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/StatusChanges.h"
+#include "console/StatusChanges.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 #include "platform/SerialDevice.h"
-#include "platform/posix/GpsdSerialDevice.h"
+#include "gpsd/GpsdSerialDevice.h"
 #include "platform/posix/PosixSerialDevice.h"
 
 // The port's device on Linux: the tty, or gpsd when --gpsd or the GpsdServer setting

@@ -1,9 +1,10 @@
-#include "cli/ConsoleObserver.h"
+#include "console/ConsoleObserver.h"
 
 #include <cerrno>
 #include <cstring>
 #include <cwchar>
 
+#include "console/ConsoleHost.h"
 #include "platform/Utf8.h"
 #include "shell/WideStrings.h"
 
@@ -15,15 +16,6 @@ void PrintLines(const char* text, FILE* out) {
         if (*p != '\r') fputc(*p, out);
     }
     fflush(out);
-}
-
-FILE* OpenForAppend(const std::string& path) {
-#ifdef _WIN32
-    // The path is UTF-8; the C library's fopen would read it in the ANSI code page.
-    return _wfopen(ToWide(path).c_str(), L"ab");
-#else
-    return fopen(path.c_str(), "ab");
-#endif
 }
 
 }  // namespace
@@ -53,10 +45,10 @@ void ConsoleObserver::OnText(int control, const wchar_t* text, bool) {
     }
 }
 
-bool OpenStatusLog(const std::string& path, FILE** file) {
+bool OpenStatusLog(ConsolePaths& paths, const std::string& path, FILE** file) {
     *file = nullptr;
     if (path.empty()) return true;
-    *file = OpenForAppend(path);
+    *file = paths.OpenForAppend(path);
     if (*file != nullptr) return true;
     fprintf(stderr, "kestrave: cannot write the status log %s: %s. Check the folder or choose another file.\n",
             path.c_str(), strerror(errno));

@@ -1,4 +1,4 @@
-#include "platform/posix/HostPaths.h"
+#include "platform/posix/services/HostPaths.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "platform/posix/InstanceLock.h"
+#include "platform/posix/services/InstanceLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

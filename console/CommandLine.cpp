@@ -1,4 +1,4 @@
-#include "cli/CommandLine.h"
+#include "console/CommandLine.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "platform/posix/RoutedSerialDevice.h"
+#include "gpsd/RoutedSerialDevice.h"
 
 SerialDevice& RoutedSerialDevice::Current() const {
     if (useGpsd_) return gpsd_;

@@ -1,47 +1,43 @@
-#include "cli/ReplayCommand.h"
+#include "console/ReplaySession.h"
 
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
-#include "cli/HostApplication.h"
-#include "cli/ReplayClock.h"
-#include "cli/ReplayLoop.h"
-#include "cli/Session.h"
-#include "shell/WideStrings.h"
-#include "platform/posix/HostPaths.h"
-#include "platform/posix/PosixTickTimer.h"
+#include "console/ConsoleHost.h"
+#include "console/ConsoleSession.h"
+#include "console/OutFolder.h"
+#include "console/ReplayClock.h"
+#include "console/ReplayLoop.h"
 
 namespace {
 
 // Checks every file before the first byte is fed, so that a typo does not leave
 // half a replay behind.
-bool CheckFiles(const CommandLine& line, std::string& error) {
+bool CheckFiles(const CommandLine& line, ConsoleHost& host, std::string& error) {
     for (const std::string& file : line.files) {
-        const int problem = CheckReadableFile(file);
-        if (problem == EISDIR) {
-            error = file + " is a folder. Name the NMEA files in it instead.";
-            return false;
-        }
-        if (problem != 0) {
-            error = "cannot read " + file + ": " + strerror(problem) + ". Check the path.";
-            return false;
+        std::string reason;
+        switch (host.Paths().CheckInput(file, &reason)) {
+            case ConsolePaths::Input::Readable:
+                continue;
+            case ConsolePaths::Input::Folder:
+                error = file + " is a folder. Name the NMEA files in it instead.";
+                return false;
+            case ConsolePaths::Input::Unreadable:
+                error = "cannot read " + file + ": " + reason + ". Check the path.";
+                return false;
         }
     }
     return true;
 }
 
-// A progress bar on standard error, only when that is a terminal; Ctrl+C, SIGTERM and
-// SIGHUP stop the replay at the next tick.
+// A progress bar on standard error where the host can draw one; a stop signal stops
+// the replay at the next tick.
 class Progress : public ReplayWatcher {
 public:
-    explicit Progress(const std::string& name) : name_(name) {}
-    bool StopRequested() override { return PosixTickTimer::StopRequested(); }
-    void Started(uint64_t size) override {
-        size_ = StandardErrorIsTerminal() && size != kInvalidSize ? size : 0;
-    }
+    Progress(ConsoleHost& host, const std::string& name) : host_(host), name_(name) {}
+    bool StopRequested() override { return host_.StopRequested(); }
+    void Started(uint64_t size) override { size_ = host_.ShowsProgress() && size != kInvalidSize ? size : 0; }
     void Fed(uint64_t at) override {
         if (size_ == 0) return;
         int percent = static_cast<int>(at * 100 / size_);
@@ -57,6 +53,7 @@ public:
     }
 
 private:
+    ConsoleHost& host_;
     std::string name_;
     uint64_t size_ = 0;
     int shown_ = -1;
@@ -69,7 +66,8 @@ const char* SignalName(int number) {
 
 class ReplayFace : public SessionFace {
 public:
-    ReplayFace(const CommandLine& line, ReplayClock& clock) : line_(line), clock_(clock) {}
+    ReplayFace(const CommandLine& line, ReplayClock& clock, ConsoleHost& host)
+        : line_(line), clock_(clock), host_(host) {}
 
     // A replay may run beside a logger; the day files take turns through their own locks.
     bool LocksOutputFolder() const override { return false; }
@@ -79,32 +77,38 @@ public:
     int Run(Application& app, ConsoleObserver&) override {
         PrepareReplay(app);
         for (const std::string& file : line_.files) {
-            Progress progress(file);
+            Progress progress(host_, file);
             uint64_t stoppedAt = 0;
-            if (ReplayFile(app, clock_, ToWide(AbsoluteHostPath(file)).c_str(), progress, &stoppedAt)) continue;
+            if (ReplayFile(app, clock_, host_.Paths().FullPath(file).c_str(), progress, &stoppedAt)) continue;
             // The teardown that follows flushes both writers.
-            const int number = PosixTickTimer::StopSignal();
+            const int number = host_.StopSignal();
             SayReplayStopped(SignalName(number), file, stoppedAt);
             // As a shell reports a program that a signal ended.
             return 128 + number;
         }
-        return FinishReplay(app);
+        return 0;
+    }
+
+    // The teardown's flushes may fail too, and count.
+    int AfterTeardown(Application& app, int code) override {
+        return code == 0 && FileErrorsLogged(app) ? 1 : code;
     }
 
 private:
     const CommandLine& line_;
     ReplayClock& clock_;
+    ConsoleHost& host_;
 };
 
 }  // namespace
 
-int RunReplay(const CommandLine& line) {
+int RunReplay(const CommandLine& line, ConsoleHost& host) {
     std::string error;
-    if (!CheckFiles(line, error)) {
+    if (!CheckFiles(line, host, error) || (!line.outDir.empty() && !PrepareOutFolder(host.Paths(), line.outDir, error))) {
         fprintf(stderr, "kestrave: %s\n", error.c_str());
         return 2;
     }
     static ReplayClock clock;
-    ReplayFace face(line, clock);
-    return RunSession(line, clock, face);
+    ReplayFace face(line, clock, host);
+    return RunConsoleSession(line, clock, host, face);
 }

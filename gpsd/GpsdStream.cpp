@@ -1,4 +1,4 @@
-#include "platform/posix/GpsdStream.h"
+#include "gpsd/GpsdStream.h"
 
 #include <cstring>
 

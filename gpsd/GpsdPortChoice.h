@@ -1,9 +1,9 @@
 #pragma once
 #include "input/SerialPort.h"
-#include "platform/posix/GpsdSerialDevice.h"
-#include "platform/posix/RoutedSerialDevice.h"
+#include "gpsd/GpsdSerialDevice.h"
+#include "gpsd/RoutedSerialDevice.h"
 #include "shell/Settings.h"
-#include "terminal/GpsdChoice.h"
+#include "gpsd/GpsdChoice.h"
 
 // The port menu's gpsd entry on this host: it routes the port to the local gpsd or
 // back to the tty, and keeps the choice as the GpsdServer setting.

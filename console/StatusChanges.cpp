@@ -1,4 +1,4 @@
-#include "cli/StatusChanges.h"
+#include "console/StatusChanges.h"
 
 StatusChanges::Kind StatusChanges::KindOf(const std::wstring& text) {
     if (text.compare(0, 21, L"COM-port open error (") == 0) return Kind::OpenError;

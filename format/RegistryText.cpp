@@ -1,4 +1,4 @@
-#include "platform/posix/RegistryText.h"
+#include "format/RegistryText.h"
 
 #include <cstdio>
 

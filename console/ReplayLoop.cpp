@@ -1,4 +1,4 @@
-#include "cli/ReplayLoop.h"
+#include "console/ReplayLoop.h"
 
 #include <cstdio>
 
@@ -28,10 +28,8 @@ bool ReplayFile(Application& app, ReplayClock& clock, const wchar_t* path, Repla
     return true;
 }
 
-int FinishReplay(Application& app) {
-    app.window.Teardown();
-    const uint32_t fileErrors = app.track.FileErrors() + app.route.FileErrors() + app.window.FileErrors();
-    return fileErrors > 0 ? 1 : 0;
+bool FileErrorsLogged(Application& app) {
+    return app.track.FileErrors() + app.route.FileErrors() + app.window.FileErrors() > 0;
 }
 
 void SayReplayStopped(const char* by, const std::string& file, uint64_t at) {

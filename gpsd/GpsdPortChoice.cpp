@@ -1,4 +1,4 @@
-#include "cli/GpsdPortChoice.h"
+#include "gpsd/GpsdPortChoice.h"
 
 void GpsdPortChoice::Choose(bool gpsd) {
     if (gpsd) gpsd_.Bind(GpsdSerialDevice::kDefaultServer);

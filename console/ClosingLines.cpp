@@ -1,4 +1,4 @@
-#include "cli/ClosingLines.h"
+#include "console/ClosingLines.h"
 
 #include <cerrno>
 #include <cstdio>

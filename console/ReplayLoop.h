@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
-#include "cli/ReplayClock.h"
+#include "console/ReplayClock.h"
 
 class Application;
 
@@ -29,9 +29,9 @@ void PrepareReplay(Application& app);
 bool ReplayFile(Application& app, ReplayClock& clock, const wchar_t* path, ReplayWatcher& watcher,
                 uint64_t* stoppedAt);
 
-// After the last file: the teardown (whose flushes may fail too, and count), then 1
-// when a file error was logged, else 0.
-int FinishReplay(Application& app);
+// After the teardown: whether a file error was logged in the run, the teardown's
+// flushes included.
+bool FileErrorsLogged(Application& app);
 
 // Says on standard error that the replay of file stopped after at bytes; by names
 // the key or signal that stopped it.

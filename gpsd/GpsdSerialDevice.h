@@ -1,6 +1,6 @@
 #pragma once
 #include "platform/SerialDevice.h"
-#include "platform/posix/GpsdStream.h"
+#include "gpsd/GpsdStream.h"
 
 // The receiver as gpsd relays it, over gpsd's own JSON protocol on TCP: a port opens
 // as a connection to the daemon that asks it to watch with NMEA on, and a read hands

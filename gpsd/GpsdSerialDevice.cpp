@@ -1,4 +1,4 @@
-#include "platform/posix/GpsdSerialDevice.h"
+#include "gpsd/GpsdSerialDevice.h"
 
 #include <netdb.h>
 #include <poll.h>

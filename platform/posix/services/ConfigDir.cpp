@@ -1,4 +1,4 @@
-#include "platform/posix/ConfigDir.h"
+#include "platform/posix/services/ConfigDir.h"
 
 #include <pwd.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "platform/posix/PosixTickTimer.h"
+#include "platform/posix/services/PosixTickTimer.h"
 
 #include <time.h>
 
