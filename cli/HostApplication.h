@@ -3,7 +3,7 @@
 #include "console/CommandLine.h"
 #include "platform/Clock.h"
 #include "shell/Application.h"
-#include "gpsd/GpsdChoice.h"
+#include "shell/GpsdChoice.h"
 
 // The application on this host's platform parts, set up from the command line:
 // the device root (or --out), the settings file, the bound serial device, and the

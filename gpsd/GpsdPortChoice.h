@@ -3,7 +3,7 @@
 #include "gpsd/GpsdSerialDevice.h"
 #include "gpsd/RoutedSerialDevice.h"
 #include "shell/Settings.h"
-#include "gpsd/GpsdChoice.h"
+#include "shell/GpsdChoice.h"
 
 // The port menu's gpsd entry on this host: it routes the port to the local gpsd or
 // back to the tty, and keeps the choice as the GpsdServer setting.

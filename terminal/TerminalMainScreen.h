@@ -2,7 +2,7 @@
 #include "shell/Application.h"
 #include "shell/StatusSummary.h"
 #include "shell/StatusDialog.h"
-#include "gpsd/GpsdChoice.h"
+#include "shell/GpsdChoice.h"
 #include "terminal/TerminalEvents.h"
 #include "terminal/TerminalScreen.h"
 

@@ -122,7 +122,7 @@ void TerminalMenu::OpenSubMenu() {
     if (nameWidth > 0 && gpsd_ != nullptr && gpsd_->Offered()) sub_.items.push_back(kGpsdItem);
     // "COM1   u-blox GNSS receiver (ttyACM0)": the devices in a column after the names.
     for (int item : sub_.items) {
-        std::wstring text = item == kGpsdItem ? L"gpsd (localhost)" : kToolsMenu[item].text;
+        std::wstring text = item == kGpsdItem ? kGpsdMenuText : kToolsMenu[item].text;
         if (IsComPort(item)) {
             wchar_t device[kDeviceTextChars];
             const int32_t number = kToolsMenu[item].command - kCommandPortFirst;

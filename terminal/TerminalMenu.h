@@ -3,7 +3,7 @@
 #include <vector>
 #include "input/SerialPort.h"
 #include "shell/MainWindow.h"
-#include "gpsd/GpsdChoice.h"
+#include "shell/GpsdChoice.h"
 #include "terminal/TerminalEvents.h"
 #include "terminal/TerminalScreen.h"
 

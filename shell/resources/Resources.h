@@ -18,6 +18,10 @@ constexpr int kCommandPortFirst = 40011;  // COM0; COM15 is 40026
 constexpr int kCommandPortLast = 40026;
 constexpr int kCommandSpeedFirst = 40027;  // 4800; 115200 is 40032
 constexpr int kCommandSpeedLast = 40032;
+// gpsd as one more entry of the port sub-menu, offered where a daemon answers; the
+// handheld's own window has no such entry.
+constexpr int kCommandPortGpsd = 40100;
+constexpr const wchar_t* kGpsdMenuText = L"gpsd (localhost)";
 
 constexpr int kMenuSpeedCount = 6;
 constexpr int32_t kMenuSpeeds[kMenuSpeedCount] = {4800, 9600, 19200, 38400, 57600, 115200};

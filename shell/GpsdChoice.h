@@ -1,11 +1,13 @@
 #pragma once
 #include <cstdint>
+#include "shell/resources/Resources.h"
 
 // gpsd as one more choice of the port menu, beside the COM numbers: offered when a
-// daemon answers on this machine, and kept in the settings once chosen.
+// daemon answers on this machine, and kept in the settings once chosen. Once chosen it
+// stands for every port number, so the radio mark is its own.
 class GpsdChoice {
 public:
-    static constexpr int kCommand = 40100;  // the menu's command for it; no window command has it
+    static constexpr int kCommand = kCommandPortGpsd;
 
     virtual ~GpsdChoice() = default;
     // Whether to offer it now: gpsd is the input, or one answers on localhost (a short
