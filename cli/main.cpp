@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
         case CommandLine::Mode::Window:
             return RunTerminal(line);
         case CommandLine::Mode::Help:
-            fputs(kUsageText, stdout);
+            PrintUsage(stdout);
             return 0;
         case CommandLine::Mode::Version:
             printf("kestrave %s\n", KESTRAVE_VERSION);

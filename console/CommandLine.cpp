@@ -1,54 +1,166 @@
 #include "console/CommandLine.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <cstdlib>
 #include <cstring>
 
-const char kUsageText[] =
-    "Usage: kestrave [--device PATH | --gpsd [HOST[:PORT]]] [--gps-only]\n"
-    "  or:  kestrave log [--device PATH | --gpsd [HOST[:PORT]]] [--speed BAUD] [--quiet] [--gps-only]\n"
-    "  or:  kestrave replay FILE... [--gps-only]\n"
-    "  or:  kestrave simulate --out FILE [--seed N] [--minutes M]\n"
-    "  or:  kestrave simulate --pty [--speed-up N] [--seed N] [--minutes M] [--out FILE]\n"
-    "  or:  kestrave plot DAY.plt|FOLDER... [--out FILE.svg|DIR]\n"
-    "\n"
-    "Commands:\n"
-    "  (none)             the terminal program: live logging with a status screen\n"
-    "  log                live logging from the GPS receiver, without a screen; --quiet prints\n"
-    "                     log lines and changes of state only (port, fix, new day file): the way\n"
-    "                     to run it unattended\n"
-    "  replay             replay recorded NMEA files into the day files, as fast as possible\n"
-    "  simulate           a made-up GPS receiver, into a file or a pseudo-terminal (with --pty,\n"
-    "                     --out FILE keeps a copy of the bytes sent)\n"
-    "  plot               an SVG picture of each day: the track coloured by speed, the route's\n"
-    "                     waypoints, distance and times; beside each .plt by default\n"
-    "\n"
-    "Input (log and the terminal program):\n"
-    "  --device PATH      read the receiver on this tty, whatever port is selected\n"
-    "  --gpsd [HOST[:PORT]]\n"
-    "                     read the sentences gpsd relays instead of a tty (default localhost:2947);\n"
-    "                     the setting GpsdServer does the same without the option\n"
-    "\n"
-    "Common options:\n"
-    "  --out DIR          write the day files straight into DIR\n"
-    "  --root DIR         the folder that stands for the device root \"\\\" (default: your home folder)\n"
-    "  --config DIR       where settings.reg is kept (default: $XDG_CONFIG_HOME/kestrave)\n"
-    "  --status-log FILE  append every status text to FILE, each followed by a line \"----\"\n"
-    "  --gps-only         read only \"$GP\" sentences, as receivers of GPS alone send them\n"
-    "                     (default: every satellite system's RMC and GGA: $GN, $GL, $GA, $GB, $BD,\n"
-    "                     $GQ, $GI)\n"
-    "  --help, --version\n";
-
 namespace {
 
-bool ParseUnsigned(const char* text, uint64_t limit, uint64_t* value) {
+using Mode = CommandLine::Mode;
+
+// Which commands an option goes with: a bit per mode.
+constexpr unsigned Bit(Mode mode) { return 1u << static_cast<unsigned>(mode); }
+constexpr unsigned kLive = Bit(Mode::Window) | Bit(Mode::Log);
+constexpr unsigned kRunning = kLive | Bit(Mode::Replay);
+constexpr unsigned kAll = kRunning | Bit(Mode::Simulate) | Bit(Mode::Plot);
+
+// What follows an option: nothing, a word, a word that may be left out, a whole number
+// from low to high, or a factor from low to high.
+enum class Takes { Nothing, Word, MaybeWord, Whole, Factor };
+
+struct Value {
+    const char* text;  // the word; null when none was given
+    uint64_t whole;
+    double factor;
+};
+
+struct Option {
+    const char* name;
+    unsigned modes;
+    Takes takes;
+    const char* needs;   // what a missing or wrong value should have been
+    uint64_t low, high;  // Whole and Factor
+    void (*set)(CommandLine& line, const Value& value);
+    const char* shown;   // the option as --help shows it; null: not shown on its own
+    const char* help;    // lines after the first start with "\n"
+    const char* group;
+};
+
+constexpr const char* kInput = "Input (log and the terminal program):";
+constexpr const char* kLog = "Logging (log):";
+constexpr const char* kSimulate = "Simulation (simulate):";
+constexpr const char* kCommon = "Common options:";
+
+const Option kOptions[] = {
+    {"--device", kLive, Takes::Word, "a tty path such as /dev/ttyUSB0", 0, 0,
+     [](CommandLine& l, const Value& v) { l.device = v.text; }, "--device PATH",
+     "read the receiver on this tty, whatever port is selected", kInput},
+    {"--gpsd", kLive, Takes::MaybeWord, nullptr, 0, 0,
+     [](CommandLine& l, const Value& v) {
+         l.gpsd = true;
+         if (v.text != nullptr) l.gpsdServer = v.text;
+     },
+     "--gpsd [HOST[:PORT]]",
+     "read the sentences gpsd relays instead of a tty (default localhost:2947);\n"
+     "the setting GpsdServer does the same without the option",
+     kInput},
+    {"--speed", Bit(Mode::Log), Takes::Whole, "a baud rate such as 4800 or 9600", 1, 4000000,
+     [](CommandLine& l, const Value& v) { l.speed = static_cast<int64_t>(v.whole); }, "--speed BAUD",
+     "open the port at this speed instead of the stored one", kLog},
+    {"--quiet", Bit(Mode::Log), Takes::Nothing, nullptr, 0, 0, [](CommandLine& l, const Value&) { l.quiet = true; },
+     "--quiet", "print log lines and changes of state only (port, fix, new day file)", kLog},
+    {"--pty", Bit(Mode::Simulate), Takes::Nothing, nullptr, 0, 0, [](CommandLine& l, const Value&) { l.pty = true; },
+     "--pty", "a live receiver on a pseudo-terminal, whose path is printed", kSimulate},
+    {"--speed-up", Bit(Mode::Simulate), Takes::Factor, "a factor from 1 to 100000", 1, 100000,
+     [](CommandLine& l, const Value& v) { l.speedUp = v.factor; }, "--speed-up N",
+     "with --pty: send N times faster than real time", kSimulate},
+    {"--seed", Bit(Mode::Simulate), Takes::Whole, "a whole number from 0 to 4294967295", 0, 0xFFFFFFFFu,
+     [](CommandLine& l, const Value& v) { l.seed = static_cast<uint32_t>(v.whole); }, "--seed N",
+     "another made-up drive for another number", kSimulate},
+    {"--minutes", Bit(Mode::Simulate), Takes::Whole, "a whole number from 1 to 14400", 1, 14400,
+     [](CommandLine& l, const Value& v) { l.minutes = static_cast<uint32_t>(v.whole); }, "--minutes M",
+     "the length of the drive", kSimulate},
+    {"--out", Bit(Mode::Simulate), Takes::Word, "a file name", 0, 0,
+     [](CommandLine& l, const Value& v) { l.simulateOut = v.text; }, "--out FILE",
+     "the recording to write; with --pty, a copy of the bytes sent", kSimulate},
+    {"--out", Bit(Mode::Plot), Takes::Word, "a file name or a folder", 0, 0,
+     [](CommandLine& l, const Value& v) { l.outDir = v.text; }, nullptr, nullptr, nullptr},
+    {"--out", kRunning, Takes::Word, "a folder", 0, 0, [](CommandLine& l, const Value& v) { l.outDir = v.text; },
+     "--out DIR", "write the day files straight into DIR", kCommon},
+    {"--root", kRunning | Bit(Mode::Simulate), Takes::Word, "a folder", 0, 0,
+     [](CommandLine& l, const Value& v) { l.rootDir = v.text; }, "--root DIR",
+     "the folder that stands for the device root \"\\\" (default: your home folder)", kCommon},
+    {"--config", kRunning | Bit(Mode::Simulate), Takes::Word, "a folder", 0, 0,
+     [](CommandLine& l, const Value& v) { l.configDir = v.text; }, "--config DIR",
+     "where settings.reg is kept (default: $XDG_CONFIG_HOME/kestrave)", kCommon},
+    {"--status-log", kRunning | Bit(Mode::Simulate), Takes::Word, "a file name", 0, 0,
+     [](CommandLine& l, const Value& v) { l.statusLog = v.text; }, "--status-log FILE",
+     "append every status text to FILE, each followed by a line \"----\"", kCommon},
+    {"--gps-only", kRunning, Takes::Nothing, nullptr, 0, 0, [](CommandLine& l, const Value&) { l.gpsOnly = true; },
+     "--gps-only",
+     "read only \"$GP\" sentences, as receivers of GPS alone send them\n"
+     "(default: every satellite system's RMC and GGA: $GN, $GL, $GA, $GB, $BD,\n"
+     "$GQ, $GI)",
+     kCommon},
+    {"--help", kAll | Bit(Mode::Window), Takes::Nothing, nullptr, 0, 0,
+     [](CommandLine& l, const Value&) { l.mode = Mode::Help; }, "--help, -h", "show this text", kCommon},
+    {"-h", kAll, Takes::Nothing, nullptr, 0, 0, [](CommandLine& l, const Value&) { l.mode = Mode::Help; }, nullptr,
+     nullptr, nullptr},
+    {"--version", kAll, Takes::Nothing, nullptr, 0, 0, [](CommandLine& l, const Value&) { l.mode = Mode::Version; },
+     "--version", "show the version", kCommon},
+};
+
+const struct {
+    const char* word;
+    Mode mode;
+} kCommands[] = {{"log", Mode::Log}, {"replay", Mode::Replay}, {"simulate", Mode::Simulate}, {"plot", Mode::Plot}};
+
+// Rules that take the whole line: when the first holds, the line is refused with the second.
+const struct {
+    bool (*broken)(const CommandLine& line);
+    const char* error;
+} kWholeLineRules[] = {
+    {[](const CommandLine& l) { return l.gpsd && !l.device.empty(); },
+     "--device and --gpsd both name the input; give one of them."},
+    {[](const CommandLine& l) { return l.mode == Mode::Replay && l.files.empty(); },
+     "replay needs at least one NMEA file, for example: kestrave replay examples/drive.nmea"},
+    {[](const CommandLine& l) { return l.mode == Mode::Plot && l.files.empty(); },
+     "plot needs a day's track file or a folder of them, for example: kestrave plot out/2026-01-14.plt"},
+    {[](const CommandLine& l) { return l.mode == Mode::Simulate && !l.pty && l.simulateOut.empty(); },
+     "simulate needs --out FILE (a recording) or --pty (a live receiver)."},
+    {[](const CommandLine& l) { return l.mode == Mode::Simulate && !l.pty && l.speedUp != 1.0; },
+     "--speed-up paces the live receiver; it goes with --pty (a file is written at once)."},
+};
+
+const Option* Find(const std::string& name, Mode mode) {
+    for (const Option& option : kOptions) {
+        if (name == option.name && (option.modes & Bit(mode))) return &option;
+    }
+    return nullptr;
+}
+
+bool InRange(const Option& option, const char* text, Value* value) {
     if (text == nullptr || *text < '0' || *text > '9') return false;
     errno = 0;
     char* end = nullptr;
-    unsigned long long parsed = strtoull(text, &end, 10);
-    if (errno != 0 || *end != '\0' || parsed > limit) return false;
-    *value = parsed;
-    return true;
+    if (option.takes == Takes::Factor) {
+        value->factor = strtod(text, &end);
+        return *end == '\0' && value->factor >= option.low && value->factor <= option.high;
+    }
+    value->whole = strtoull(text, &end, 10);
+    return errno == 0 && *end == '\0' && value->whole >= option.low && value->whole <= option.high;
+}
+
+// Reads the option's value from argv[*i + 1] on, moving *i past what it took.
+bool TakeValue(const Option& option, int argc, const char* const* argv, int* i, Value* value, std::string& error) {
+    const char* next = *i + 1 < argc ? argv[*i + 1] : nullptr;
+    value->text = nullptr;
+    if (option.takes == Takes::Nothing) return true;
+    if (option.takes == Takes::MaybeWord) {
+        // The address is optional: a next word that is an option is not one.
+        if (next != nullptr && next[0] != '-') value->text = argv[++*i];
+        return true;
+    }
+    if (next == nullptr || next[0] == '\0') {
+        error = std::string(option.name) + " needs " + option.needs + "; see kestrave --help.";
+        return false;
+    }
+    value->text = argv[++*i];
+    if (option.takes == Takes::Word || InRange(option, next, value)) return true;
+    error = std::string(option.name) + " needs " + option.needs + ", not '" + next + "'.";
+    return false;
 }
 
 }  // namespace
@@ -56,127 +168,75 @@ bool ParseUnsigned(const char* text, uint64_t limit, uint64_t* value) {
 bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std::string& error) {
     int i = 1;
     if (i < argc && argv[i][0] != '-') {
-        std::string word = argv[i++];
-        if (word == "log") {
-            line.mode = CommandLine::Mode::Log;
-        } else if (word == "replay") {
-            line.mode = CommandLine::Mode::Replay;
-        } else if (word == "simulate") {
-            line.mode = CommandLine::Mode::Simulate;
-        } else if (word == "plot") {
-            line.mode = CommandLine::Mode::Plot;
-        } else {
+        const std::string word = argv[i++];
+        const auto* command = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                           [&](const auto& c) { return word == c.word; });
+        if (command == std::end(kCommands)) {
             error = "unknown command '" + word + "'. Use log, replay, simulate or plot; see kestrave --help.";
             return false;
         }
+        line.mode = command->mode;
     }
-    const CommandLine::Mode mode = line.mode;
+    const Mode mode = line.mode;
     for (; i < argc; ++i) {
-        std::string arg = argv[i];
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        auto needValue = [&](const char* what) {
-            if (value == nullptr || value[0] == '\0') {
-                error = arg + " needs " + what + "; see kestrave --help.";
-                return false;
-            }
-            ++i;
-            return true;
-        };
-        // A whole number from low to high, or a sentence naming what was given instead.
-        auto needNumber = [&](const char* what, const char* wanted, uint64_t low, uint64_t high, uint64_t* number) {
-            if (!needValue(what)) return false;
-            if (ParseUnsigned(value, high, number) && *number >= low) return true;
-            error = arg + " needs " + wanted + ", not '" + std::string(value) + "'.";
-            return false;
-        };
-        if (arg == "--help" || arg == "-h") {
-            line.mode = CommandLine::Mode::Help;
-            return true;
-        } else if (arg == "--version") {
-            line.mode = CommandLine::Mode::Version;
-            return true;
-        } else if (arg == "--out") {
-            if (!needValue(mode == CommandLine::Mode::Simulate ? "a file name"
-                           : mode == CommandLine::Mode::Plot   ? "a file name or a folder"
-                                                               : "a folder")) return false;
-            (mode == CommandLine::Mode::Simulate ? line.simulateOut : line.outDir) = value;
-        } else if (arg == "--root" && mode != CommandLine::Mode::Plot) {
-            if (!needValue("a folder")) return false;
-            line.rootDir = value;
-        } else if (arg == "--config" && mode != CommandLine::Mode::Plot) {
-            if (!needValue("a folder")) return false;
-            line.configDir = value;
-        } else if (arg == "--status-log" && mode != CommandLine::Mode::Plot) {
-            if (!needValue("a file name")) return false;
-            line.statusLog = value;
-        } else if (arg == "--device" && (mode == CommandLine::Mode::Log || mode == CommandLine::Mode::Window)) {
-            if (!needValue("a tty path such as /dev/ttyUSB0")) return false;
-            line.device = value;
-        } else if (arg == "--gpsd" && (mode == CommandLine::Mode::Log || mode == CommandLine::Mode::Window)) {
-            line.gpsd = true;
-            // The address is optional: a next word that is an option is not one.
-            if (value != nullptr && value[0] != '-') {
-                line.gpsdServer = value;
-                ++i;
-            }
-        } else if (arg == "--quiet" && mode == CommandLine::Mode::Log) {
-            line.quiet = true;
-        } else if (arg == "--speed" && mode == CommandLine::Mode::Log) {
-            uint64_t baud = 0;
-            if (!needNumber("a baud rate", "a baud rate such as 4800 or 9600", 1, 4000000, &baud)) return false;
-            line.speed = static_cast<int64_t>(baud);
-        } else if (arg == "--seed" && mode == CommandLine::Mode::Simulate) {
-            uint64_t seed = 0;
-            if (!needNumber("a number", "a whole number from 0 to 4294967295", 0, 0xFFFFFFFFu, &seed)) return false;
-            line.seed = static_cast<uint32_t>(seed);
-        } else if (arg == "--minutes" && mode == CommandLine::Mode::Simulate) {
-            uint64_t minutes = 0;
-            if (!needNumber("a number of minutes", "a whole number from 1 to 14400", 1, 14400, &minutes)) return false;
-            line.minutes = static_cast<uint32_t>(minutes);
-        } else if (arg == "--gps-only" && mode != CommandLine::Mode::Simulate && mode != CommandLine::Mode::Plot) {
-            line.gpsOnly = true;
-        } else if (arg == "--pty" && mode == CommandLine::Mode::Simulate) {
-            line.pty = true;
-        } else if (arg == "--speed-up" && mode == CommandLine::Mode::Simulate) {
-            if (!needValue("a factor")) return false;
-            char* end = nullptr;
-            double factor = strtod(value, &end);
-            if (*end != '\0' || !(factor >= 1.0 && factor <= 100000.0)) {
-                error = "--speed-up needs a factor from 1 to 100000, not '" + std::string(value) + "'.";
-                return false;
-            }
-            line.speedUp = factor;
+        const std::string arg = argv[i];
+        if (const Option* option = Find(arg, mode)) {
+            Value value{};
+            if (!TakeValue(*option, argc, argv, &i, &value, error)) return false;
+            option->set(line, value);
+            if (line.mode == Mode::Help || line.mode == Mode::Version) return true;
         } else if (arg.size() > 1 && arg[0] == '-') {
-            error = mode == CommandLine::Mode::Plot
+            error = mode == Mode::Plot
                         ? "plot takes no option '" + arg + "'; only --out FILE.svg or --out DIR. See kestrave --help."
                         : "unknown option '" + arg + "' here; see kestrave --help.";
             return false;
-        } else if (mode == CommandLine::Mode::Replay || mode == CommandLine::Mode::Plot) {
+        } else if (mode == Mode::Replay || mode == Mode::Plot) {
             line.files.push_back(arg);
         } else {
             error = "unexpected argument '" + arg + "'; see kestrave --help.";
             return false;
         }
     }
-    if (line.gpsd && !line.device.empty()) {
-        error = "--device and --gpsd both name the input; give one of them.";
-        return false;
-    }
-    if (mode == CommandLine::Mode::Replay && line.files.empty()) {
-        error = "replay needs at least one NMEA file, for example: kestrave replay examples/drive.nmea";
-        return false;
-    }
-    if (mode == CommandLine::Mode::Plot && line.files.empty()) {
-        error = "plot needs a day's track file or a folder of them, for example: kestrave plot out/2026-01-14.plt";
-        return false;
-    }
-    if (mode == CommandLine::Mode::Simulate && !line.pty && line.simulateOut.empty()) {
-        error = "simulate needs --out FILE (a recording) or --pty (a live receiver).";
-        return false;
-    }
-    if (mode == CommandLine::Mode::Simulate && !line.pty && line.speedUp != 1.0) {
-        error = "--speed-up paces the live receiver; it goes with --pty (a file is written at once).";
-        return false;
+    for (const auto& rule : kWholeLineRules) {
+        if (rule.broken(line)) {
+            error = rule.error;
+            return false;
+        }
     }
     return true;
+}
+
+void PrintUsage(FILE* out) {
+    fputs("Usage: kestrave [--device PATH | --gpsd [HOST[:PORT]]] [--gps-only]\n"
+          "  or:  kestrave log [--device PATH | --gpsd [HOST[:PORT]]] [--speed BAUD] [--quiet] [--gps-only]\n"
+          "  or:  kestrave replay FILE... [--gps-only]\n"
+          "  or:  kestrave simulate --out FILE [--seed N] [--minutes M]\n"
+          "  or:  kestrave simulate --pty [--speed-up N] [--seed N] [--minutes M] [--out FILE]\n"
+          "  or:  kestrave plot DAY.plt|FOLDER... [--out FILE.svg|DIR]\n"
+          "\n"
+          "Commands:\n"
+          "  (none)             the terminal program: live logging with a status screen\n"
+          "  log                live logging from the GPS receiver, without a screen; --quiet prints\n"
+          "                     log lines and changes of state only (port, fix, new day file): the way\n"
+          "                     to run it unattended\n"
+          "  replay             replay recorded NMEA files into the day files, as fast as possible\n"
+          "  simulate           a made-up GPS receiver, into a file or a pseudo-terminal (with --pty,\n"
+          "                     --out FILE keeps a copy of the bytes sent)\n"
+          "  plot               an SVG picture of each day: the track coloured by speed, the route's\n"
+          "                     waypoints, distance and times; beside each .plt by default\n",
+          out);
+    for (const char* group : {kInput, kLog, kSimulate, kCommon}) {
+        fprintf(out, "\n%s\n", group);
+        for (const Option& option : kOptions) {
+            if (option.shown == nullptr || option.group != group) continue;
+            // A long option stands on a line of its own, its help below.
+            if (strlen(option.shown) > 18) fprintf(out, "  %s\n%21s", option.shown, "");
+            else fprintf(out, "  %-18s ", option.shown);
+            for (const char* p = option.help; *p != '\0'; ++p) {
+                fputc(*p, out);
+                if (*p == '\n') fprintf(out, "%21s", "");
+            }
+            fputc('\n', out);
+        }
+    }
 }

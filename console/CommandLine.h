@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -30,4 +31,5 @@ struct CommandLine {
 // what is wrong and what to do.
 bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std::string& error);
 
-extern const char kUsageText[];
+// --help: the commands, then every option of the table by group.
+void PrintUsage(FILE* out);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -132,3 +134,38 @@ TEST(CommandLine, MistakesSayWhatToDo) {
 }
 
 }  // namespace
+
+// --help and the parser come from one table: every option the help shows is taken by
+// some command, with a value where the help names one.
+TEST(CommandLine, EveryOptionTheHelpShowsIsTaken) {
+    FILE* text = tmpfile();
+    ASSERT_NE(text, nullptr);
+    PrintUsage(text);
+    rewind(text);
+    char row[256];
+    int shown = 0;
+    while (fgets(row, sizeof row, text) != nullptr) {
+        if (strncmp(row, "  --", 4) != 0) continue;
+        char name[64] = "";
+        char argument[64] = "";
+        sscanf(row + 2, "%63[^ ,\n] %63[^ \n]", name, argument);
+        const bool takesValue = argument[0] >= 'A' && argument[0] <= 'Z';
+        bool taken = false;
+        for (const char* command : {"log", "replay", "simulate", "plot"}) {
+            std::vector<const char*> args = {"kestrave", command, name};
+            if (takesValue) args.push_back("7");
+            args.push_back("file");
+            CommandLine line;
+            std::string error;
+            const bool parsed = ParseCommandLine(static_cast<int>(args.size()), args.data(), line, error);
+            if (parsed || (error.find("unknown option") == std::string::npos &&
+                           error.find("takes no option") == std::string::npos)) {
+                taken = true;
+            }
+        }
+        EXPECT_TRUE(taken) << name;
+        ++shown;
+    }
+    fclose(text);
+    EXPECT_GE(shown, 15);
+}
