@@ -1,5 +1,6 @@
 #include "cli/PosixConsoleHost.h"
 
+#include <csignal>
 #include <cstdio>
 
 #include "cli/HostApplication.h"
@@ -10,6 +11,10 @@
 void PosixConsoleHost::CatchStopSignals() { PosixTickTimer::CatchStopSignals(); }
 
 bool PosixConsoleHost::StopRequested() { return PosixTickTimer::StopRequested(); }
+
+static_assert(SIGINT == ConsoleHost::kInterrupt && SIGTERM == ConsoleHost::kTerminate &&
+                  SIGHUP == ConsoleHost::kHangUp,
+              "the stop signals' numbers name them to the user");
 
 int PosixConsoleHost::StopSignal() { return PosixTickTimer::StopSignal(); }
 

@@ -36,7 +36,9 @@ public:
     // Ctrl+C and its kin end a run at a tick, with the teardown after.
     virtual void CatchStopSignals() = 0;
     virtual bool StopRequested() = 0;
-    // The signal number of the stop (SIGINT, SIGTERM, SIGHUP).
+    // The POSIX number of the stop signal, which a shell adds to 128 for the exit code;
+    // Windows has no SIGHUP, so the numbers are spelt here.
+    static constexpr int kInterrupt = 2, kHangUp = 1, kTerminate = 15;
     virtual int StopSignal() = 0;
     // Whether a progress bar may be drawn on standard error.
     virtual bool ShowsProgress() = 0;

@@ -1,6 +1,5 @@
 #include "console/ReplaySession.h"
 
-#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -61,7 +60,12 @@ private:
 
 // How a stop signal is named to the user.
 const char* SignalName(int number) {
-    return number == SIGINT ? "Ctrl+C" : number == SIGTERM ? "SIGTERM" : number == SIGHUP ? "SIGHUP" : "a signal";
+    switch (number) {
+        case ConsoleHost::kInterrupt: return "Ctrl+C";
+        case ConsoleHost::kTerminate: return "SIGTERM";
+        case ConsoleHost::kHangUp: return "SIGHUP";
+    }
+    return "a signal";
 }
 
 class ReplayFace : public SessionFace {

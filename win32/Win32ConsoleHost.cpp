@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <csignal>
 #include <vector>
 
 #include "console/OutFolder.h"
@@ -76,7 +75,7 @@ void Win32ConsoleHost::CatchStopSignals() { SetConsoleCtrlHandler(OnConsoleStop,
 bool Win32ConsoleHost::StopRequested() { return stopRequested != 0; }
 
 // Ctrl+C and Ctrl+Break both end the run as an interrupt would.
-int Win32ConsoleHost::StopSignal() { return SIGINT; }
+int Win32ConsoleHost::StopSignal() { return kInterrupt; }
 
 bool Win32ConsoleHost::Start(const CommandLine& line, Clock& clock, std::string&) {
     const std::wstring root = line.outDir.empty() ? std::wstring() : FolderPath(line.outDir);

@@ -212,16 +212,6 @@ TEST(DayFilePosix, AWriteStoppedByTheFileSizeLimitIsTakenBackAndDoneLaterWhole) 
     EXPECT_EQ(temp.Read(kTrackName), earlier + TrackLinesOf(fixes));
 }
 
-TEST(DayFilePosix, ACutLastLineGetsItsLineEndFirst) {
-    TempFolder temp;
-    mkdir((temp.path + "/Kestrave").c_str(), 0755);
-    temp.Write(kTrackName, "header\r\n55.75000000, 37.6");
-    Rig rig(temp.path);
-    rig.track.AddPoint(ExampleFix());
-    EXPECT_EQ(rig.track.Flush(), 0);
-    EXPECT_EQ(temp.Read(kTrackName), "header\r\n55.75000000, 37.6\r\n" + TrackLinesOf({ExampleFix()}));
-}
-
 // --- Large files
 
 TEST(DayFilePosix, FilesBeyondFourGibibytesAreAppendedToAndContinued) {
