@@ -8,12 +8,13 @@
 #include "platform/Utf8.h"
 #include "platform/posix/PosixClock.h"
 #include "platform/posix/services/PosixTickTimer.h"
+#include "platform/posix/services/ServiceNotifier.h"
 
 namespace {
 
 class LogFace : public SessionFace {
 public:
-    explicit LogFace(const CommandLine& line) : line_(line) {}
+    LogFace(const CommandLine& line, Clock& clock) : line_(line), clock_(clock) {}
 
     bool StatusToOutput() const override { return true; }
     const char* ClosingLine() const override { return "Stopped; the day files are in "; }
@@ -23,27 +24,50 @@ public:
         if (!timer.WaitForNextTick()) return 0;
         // The first tick loads the stored output folder.
         app.window.Tick();
-        if (app.port.portNumber < 0) {
-            printf("No port is selected (\"None\"): nothing will be logged. Choose one in the terminal program.\n");
-        } else if (HostApplication::ReadsGpsd()) {
-            // gpsd sets the receiver's speed itself.
-            printf("Logging COM%d bound to %s into %s. Stop with Ctrl+C.\n", app.port.portNumber,
-                   HostApplication::BoundInput().c_str(), HostApplication::OutputFolder().c_str());
-        } else {
-            const std::string bound = HostApplication::BoundInput();
-            printf("Logging COM%d at %d bit/s%s%s into %s. Stop with Ctrl+C.\n", app.port.portNumber,
-                   app.port.portSpeed, bound.empty() ? "" : " bound to ", bound.c_str(),
-                   HostApplication::OutputFolder().c_str());
-        }
+        char started[ServiceNotifier::kStatusBytes];
+        DescribeStart(app, started, sizeof started);
+        printf("%s Stop with Ctrl+C.\n", started);
         fflush(stdout);
+        ServiceNotifier notifier;
+        notifier.Start();
+        notifier.Ready(started);
         while (timer.WaitForNextTick()) {
             app.window.Tick();
             if (line_.quiet) SayStartedFiles(app);
+            notifier.Tick(clock_.TickMs());
+            if (notifier.Listening()) notifier.Status(ServiceStatus(app, started));
         }
+        notifier.Stopping();
         return 0;
     }
 
 private:
+    // What the run logs from and where to; the first line of the run and of its service status.
+    static void DescribeStart(Application& app, char* text, size_t bytes) {
+        if (app.port.portNumber < 0) {
+            snprintf(text, bytes, "No port is selected (\"None\"): nothing will be logged. Choose one in the terminal "
+                                  "program.");
+        } else if (HostApplication::ReadsGpsd()) {
+            // gpsd sets the receiver's speed itself.
+            snprintf(text, bytes, "Logging COM%d bound to %s into %s.", app.port.portNumber,
+                     HostApplication::BoundInput().c_str(), HostApplication::OutputFolder().c_str());
+        } else {
+            const std::string bound = HostApplication::BoundInput();
+            snprintf(text, bytes, "Logging COM%d at %d bit/s%s%s into %s.", app.port.portNumber, app.port.portSpeed,
+                     bound.empty() ? "" : " bound to ", bound.c_str(), HostApplication::OutputFolder().c_str());
+        }
+    }
+
+    // `systemctl status` shows this line: whether data comes and how much reached the day files.
+    const char* ServiceStatus(Application& app, const char* started) {
+        const char* state = !app.port.IsOpen()                                      ? "Not recording, the port is not open:"
+                            : app.flags.noDataTicks > MainWindow::kNoDataAfterTicks ? "No data:"
+                                                                                    : "Recording:";
+        snprintf(status_, sizeof status_, "%s %s %u track points and %u waypoints written.", state, started,
+                 app.track.LinesWritten(), app.route.LinesWritten());
+        return status_;
+    }
+
     // A day file this run created is a change of state worth a line when the rest is quiet.
     void SayStartedFiles(Application& app) {
         SayStarted(app.track.FilesStarted(), app.track.LastStartedPath(), &trackFiles_);
@@ -61,6 +85,8 @@ private:
     }
 
     const CommandLine& line_;
+    Clock& clock_;
+    char status_[2 * ServiceNotifier::kStatusBytes] = {};
     uint32_t trackFiles_ = 0;
     uint32_t routeFiles_ = 0;
 };
@@ -69,7 +95,7 @@ private:
 
 int RunLog(const CommandLine& line) {
     static PosixClock clock;
-    LogFace face(line);
+    LogFace face(line, clock);
     static PosixConsoleHost host;
     return RunConsoleSession(line, clock, host, face);
 }
