@@ -51,10 +51,25 @@ private:
             // gpsd sets the receiver's speed itself.
             snprintf(text, bytes, "Logging COM%d bound to %s into %s.", app.port.portNumber,
                      HostApplication::BoundInput().c_str(), HostApplication::OutputFolder().c_str());
+        } else if (!HostApplication::BoundInput().empty()) {
+            snprintf(text, bytes, "Logging COM%d at %d bit/s bound to %s into %s.", app.port.portNumber,
+                     app.port.portSpeed, HostApplication::BoundInput().c_str(), HostApplication::OutputFolder().c_str());
         } else {
-            const std::string bound = HostApplication::BoundInput();
-            snprintf(text, bytes, "Logging COM%d at %d bit/s%s%s into %s.", app.port.portNumber, app.port.portSpeed,
-                     bound.empty() ? "" : " bound to ", bound.c_str(), HostApplication::OutputFolder().c_str());
+            // Name the device behind the number, so that nobody wonders which one is read.
+            wchar_t device[kDisplayPathChars];
+            char named[128];  // a product name and a kernel name; the menu cuts them as short
+            const bool present = app.port.Describe(app.port.portNumber, device, kDisplayPathChars);
+            WideToUtf8(device, named, sizeof named);
+            if (present) {
+                snprintf(text, bytes, "Logging COM%d, that is %s, at %d bit/s into %s.", app.port.portNumber, named,
+                         app.port.portSpeed, HostApplication::OutputFolder().c_str());
+            } else {
+                snprintf(text, bytes,
+                         "Logging COM%d at %d bit/s into %s; no device stands behind COM%d yet: plug the receiver in, "
+                         "or name it with --device PATH.",
+                         app.port.portNumber, app.port.portSpeed, HostApplication::OutputFolder().c_str(),
+                         app.port.portNumber);
+            }
         }
     }
 

@@ -155,6 +155,14 @@ void SerialDeviceList::AddKernelDevices(const char* prefix, bool realUartsOnly) 
 
 bool SerialDeviceList::IsRealUart(const char* kernelName) const {
     char path[sizeof root_ + 64];
+    // The port's own word: the UART type the kernel found behind it, 0 when no chip
+    // answered. The driver's name cannot tell (since Linux 6.5 a legacy port's driver
+    // reads "port", before that "serial8250", whether or not a chip is there).
+    char type[16];
+    if (!Fits(snprintf(path, sizeof path, "%s/sys/class/tty/%s/type", root_, kernelName), sizeof path)) return false;
+    if (ReadLine(path, type, sizeof type)) return strtol(type, nullptr, 10) != 0;
+    // Without the attribute, a port with no device in sysfs or a legacy one is taken
+    // for no UART.
     char driver[kNameBytes];
     if (!Fits(snprintf(path, sizeof path, "%s/sys/class/tty/%s/device/driver", root_, kernelName), sizeof path)) {
         return false;
@@ -162,7 +170,7 @@ bool SerialDeviceList::IsRealUart(const char* kernelName) const {
     ssize_t length = readlink(path, driver, sizeof driver - 1);
     if (length <= 0) return false;
     driver[length] = '\0';
-    return strcmp(BaseName(driver), "serial8250") != 0;
+    return strcmp(BaseName(driver), "serial8250") != 0 && strcmp(BaseName(driver), "port") != 0;
 }
 
 // The tty's device is the USB interface (ttyACM) or a port below it (ttyUSB); the

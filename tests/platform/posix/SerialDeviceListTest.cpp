@@ -42,11 +42,13 @@ public:
         Folder("sys/class/tty/" + kernelName);
         Link(temp.path + "/" + device, "sys/class/tty/" + kernelName + "/device");
     }
-    // A ttyS line; driver empty: sysfs has no device for it at all.
-    void Uart(int number, const std::string& driver) {
+    // A ttyS line; driver empty: sysfs has no device for it at all; type: the UART
+    // type the kernel found (0: none answered), empty for a kernel without the attribute.
+    void Uart(int number, const std::string& driver, const std::string& type = "") {
         std::string name = "ttyS" + std::to_string(number);
         Tty(name);
         Folder("sys/class/tty/" + name);
+        if (!type.empty()) temp.Write("sys/class/tty/" + name + "/type", type + "\n");
         if (driver.empty()) return;
         std::string device = "sys/devices/uart" + std::to_string(number);
         Folder(device);
@@ -105,10 +107,14 @@ TEST(SerialDeviceListTest, ByIdNamesComeFirstThenAcmAndUsbThenOnlyRealUartsByNum
     tree.Uart(0, "serial");       // an onboard port found by PnP
     tree.Uart(1, "serial8250");   // a legacy number where no chip answers
     tree.Uart(2, "");             // no device in sysfs
+    tree.Uart(3, "port", "0");    // a current kernel's legacy port where no chip answers
+    tree.Uart(4, "port", "4");    // a current kernel's legacy port with a 16550A behind it
+    tree.Uart(5, "port");         // the same kernel's name, without the type: no UART
+    tree.Uart(6, "exar_serial", "0");  // the port's own type beats the driver's name
 
     SerialDeviceList list(tree.Root().c_str());
     const std::vector<std::string> expected = {"ttyUSB0", "ttyACM1", "ttyACM0", "ttyACM2",
-                                               "ttyACM10", "ttyUSB1", "ttyS0", "ttyS10"};
+                                               "ttyACM10", "ttyUSB1", "ttyS0", "ttyS4", "ttyS10"};
     EXPECT_EQ(tree.Read(list), expected);
     EXPECT_EQ(tree.Read(list), expected) << "a second reading keeps the order";
 
