@@ -59,11 +59,15 @@ bool FolderDialog::Compose(const std::wstring& name, wchar_t* out) {
     return true;
 }
 
+// The root is the empty browse path, which as a folder reads "\"; an empty path box
+// would store no folder at all.
+void FolderDialog::ShowBrowsedFolder() { ShowInPathBox(browsePath_[0] == L'\0' ? L"\\" : browsePath_); }
+
 void FolderDialog::Tap(int row) {
     refusal_.clear();
     if (row < 0 || row >= RowCount()) return;
     if (IsUpRow(row)) {
-        ShowInPathBox(browsePath_);
+        ShowBrowsedFolder();
         return;
     }
     wchar_t path[kPathChars + 1];
@@ -73,7 +77,7 @@ void FolderDialog::Tap(int row) {
 void FolderDialog::DoubleTap(int row) {
     refusal_.clear();
     if (row < 0 || row >= RowCount()) {
-        ShowInPathBox(browsePath_);
+        ShowBrowsedFolder();
         return;
     }
     if (IsUpRow(row)) {
@@ -91,7 +95,7 @@ void FolderDialog::DoubleTap(int row) {
         depthStack_[depth_] = static_cast<int16_t>(wcslen(browsePath_));
     }
     FillList();
-    ShowInPathBox(browsePath_);
+    ShowBrowsedFolder();
 }
 
 void FolderDialog::Create() {
@@ -103,10 +107,15 @@ void FolderDialog::Create() {
     if (files_.CreateFolder(path)) FillList();
 }
 
-void FolderDialog::Ok() {
+bool FolderDialog::Ok() {
+    if (pathBox_[0] != L'\\') {
+        refusal_ = L"Choose a folder first: select one in the list, or create one.";
+        return false;
+    }
     wchar_t folder[kPathChars] = {};
     wcsncpy(folder, pathBox_, kPathChars - 1);
     track_.SetFolder(folder);
     route_.SetFolder(folder);
     settings_.SaveOutputDir(folder);
+    return true;
 }

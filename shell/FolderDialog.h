@@ -36,8 +36,9 @@ public:
     // Creates nameBox inside the folder being browsed; the name box is emptied. A
     // failure is silent, as the user sees the list unchanged.
     void Create();
-    // Hands the path box to both writers and stores it.
-    void Ok();
+    // Hands the path box to both writers and stores it; false, with the refusal
+    // saying why, when it holds no folder (then nothing is stored).
+    bool Ok();
 
     const wchar_t* PathBox() const { return pathBox_; }
     const wchar_t* BrowsePath() const { return browsePath_; }
@@ -54,6 +55,8 @@ private:
     // browsePath + "\" + name into out, refused when longer than kPathChars.
     bool Compose(const std::wstring& name, wchar_t* out);
     void ShowInPathBox(const wchar_t* text);
+    // The folder being browsed, "\" at the root.
+    void ShowBrowsedFolder();
 
     FileSystem& files_;
     TrackWriter& track_;

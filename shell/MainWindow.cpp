@@ -46,7 +46,12 @@ void MainWindow::Tick() {
                      settings_.OutputDirProblem(), folder);
             boxes_.AppendText(kLogBox, message);
         }
-        if (loaded != Settings::kOutputDirLoaded && frontEnd_ != nullptr) frontEnd_->ShowFolderDialog();
+        if (loaded != Settings::kOutputDirLoaded && frontEnd_ != nullptr) {
+            folderReason_ = loaded == Settings::kNoKey || loaded == Settings::kOutputDirUnreadable ? kFolderAskedFirst
+                                                                                        : kFolderAskedAgain;
+            frontEnd_->ShowFolderDialog();
+            folderReason_ = nullptr;
+        }
         return;
     }
     if (tickCount_ % kIdleResetEveryTicks == 0) keepAwake_.ResetIdleTimer();

@@ -55,6 +55,9 @@ public:
     int MarkedSpeedCommand() const;
 
     StartupState State() const { return startupState_; }
+    // While the folder dialog opens by itself at the start: why (no folder stored yet,
+    // or one that cannot be used); null otherwise.
+    const wchar_t* FolderReason() const { return folderReason_; }
     bool Closing() const { return closing_; }
     uint32_t TickCount() const { return tickCount_; }
     // The application's file system, for a face that shows host paths.
@@ -79,6 +82,7 @@ private:
     Settings& settings_;
     FrontEnd* frontEnd_ = nullptr;
     StartupState startupState_ = NotStarted;
+    const wchar_t* folderReason_ = nullptr;
     uint32_t tickCount_ = 0;
     bool closing_ = false;
     uint32_t fileErrors_ = 0;

@@ -24,7 +24,8 @@ void TerminalFolderDialog::Run(TerminalScreen& screen, TerminalEvents& events) {
         TerminalEvent event = events.Next();
         if (event.kind == TerminalEvent::Stop) return;
         int closedBy = Handle(event);
-        if (closedBy == OkButton) model_.Ok();
+        // A refused OK keeps the dialog open, its reason on show.
+        if (closedBy == OkButton && !model_.Ok()) continue;
         if (closedBy != 0) return;
     }
 }
@@ -107,8 +108,10 @@ void TerminalFolderDialog::Draw(TerminalScreen& screen) {
 
     int typeX = left + width - kTypeColumn;
     int header = box.y + 6;
-    screen.Line(header, left, width, L"Name", TerminalScreen::Bold);
-    screen.Text(header, typeX, kTypeColumn, L"Type", TerminalScreen::Bold);
+    // The list's header stands out while the list has the focus, selection or not.
+    const TerminalScreen::Style headerStyle = focus_ == List ? TerminalScreen::Reverse : TerminalScreen::Bold;
+    screen.Line(header, left, width, L"Name", headerStyle);
+    screen.Text(header, typeX, kTypeColumn, L"Type", headerStyle);
     int count = model_.RowCount();
     list_.Place({header + 1, left, box.y + box.height - 4 - (header + 1), width}, count);
     for (int row = 0; row < list_.Rows() && list_.First() + row < count; ++row) {
@@ -121,7 +124,9 @@ void TerminalFolderDialog::Draw(TerminalScreen& screen) {
     if (list_.Selected() < 0 && focus_ == List) screen.PlaceCursor(list_.Rect().y, left);
     screen.ScrollBar(list_.Rect().y, box.x + box.width - 1, list_.Rows(), list_.First(), list_.Rows(), count);
 
-    screen.Text(box.y + box.height - 4, left, width, model_.Refusal(), TerminalScreen::Bold);
+    const bool refused = !model_.Refusal().empty();
+    screen.Text(box.y + box.height - 4, left, width, refused || reason_ == nullptr ? model_.Refusal() : reason_,
+                TerminalScreen::Bold);
     int buttonRow = box.y + box.height - 2;
     buttons_[OkButton] = screen.Button(buttonRow, left, L"OK", focus_ == OkButton);
     buttons_[CancelButton] = screen.Button(buttonRow, left + width - 10, L"Cancel", focus_ == CancelButton);

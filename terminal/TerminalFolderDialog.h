@@ -11,7 +11,9 @@
 // is the FolderDialog's.
 class TerminalFolderDialog : public TerminalLayer {
 public:
-    explicit TerminalFolderDialog(FolderDialog& model) : model_(model), nameBox_(model.nameBox, FolderDialog::kNameChars) {}
+    // reason: why the dialog opened by itself, shown until a step is refused; may be null.
+    TerminalFolderDialog(FolderDialog& model, const wchar_t* reason)
+        : model_(model), reason_(reason), nameBox_(model.nameBox, FolderDialog::kNameChars) {}
 
     // Opens the model and runs until OK, Cancel, Esc or the program stops.
     void Run(TerminalScreen& screen, TerminalEvents& events);
@@ -27,6 +29,7 @@ private:
     void DoubleTap(int row);
 
     FolderDialog& model_;
+    const wchar_t* reason_;
     TerminalEditBox nameBox_;
     TerminalListView list_;
     int focus_ = List;

@@ -62,6 +62,6 @@ bool TerminalProgram::ChooseNmeaFile(wchar_t* path, int chars) {
 }
 
 void TerminalProgram::ShowFolderDialog() {
-    TerminalFolderDialog dialog(app_.folderDialog);
+    TerminalFolderDialog dialog(app_.folderDialog, app_.window.FolderReason());
     dialog.Run(screen_, events_);
 }

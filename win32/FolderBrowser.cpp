@@ -70,8 +70,8 @@ void FolderBrowser::OnCommand(int command) {
         }
         case IDOK:
         case IDC_FOLDER_OK:
-            folders_.Ok();
-            EndDialog(dialog_, command);
+            // A refused OK keeps the dialog open.
+            if (folders_.Ok()) EndDialog(dialog_, command);
             break;
         // IDCANCEL is Esc, which a desktop user expects to cancel.
         case IDCANCEL:

@@ -67,5 +67,8 @@ constexpr const wchar_t* kAllFilterName = L"All Files (*.*)";
 constexpr const wchar_t* kAllFilterPattern = L"*.*";
 
 // Messages of the window.
+// Why the folder dialog opens by itself at a start; they fit the terminal's dialog.
+constexpr const wchar_t* kFolderAskedFirst = L"No folder for the day files yet: choose one, then OK.";
+constexpr const wchar_t* kFolderAskedAgain = L"The stored folder cannot be used: choose one, then OK.";
 constexpr const wchar_t* kExitQuestion = L"Are you sure?";
 constexpr const wchar_t* kExitCaption = L"Exit";

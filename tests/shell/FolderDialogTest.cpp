@@ -57,6 +57,15 @@ TEST_F(FolderDialogTest, TapShowsASubFolderWithoutEnteringItAndOkTakesIt) {
     EXPECT_TRUE(rig->files.HasFile(L"\\My Documents\\2009-03-25.rte")) << "both writers took the folder";
 }
 
+// Enter on a list with nothing selected (an empty one, at a first start) takes the
+// folder being browsed: at the root that is "\", never an empty folder.
+TEST_F(FolderDialogTest, EnterWithNoRowAtTheRootShowsTheRootAndOkStoresIt) {
+    dialog.DoubleTap(-1);
+    EXPECT_EQ(std::wstring(dialog.PathBox()), L"\\");
+    EXPECT_TRUE(dialog.Ok());
+    EXPECT_EQ(rig->settings.values.at(L"OutputDir").bytes.size(), 4u) << "\\ and its NUL in UTF-16";
+}
+
 TEST_F(FolderDialogTest, DoubleTapsGoDownAndUpWithTheListRefilled) {
     dialog.DoubleTap(1);
     dialog.DoubleTap(1);
@@ -70,7 +79,7 @@ TEST_F(FolderDialogTest, DoubleTapsGoDownAndUpWithTheListRefilled) {
     EXPECT_EQ(std::wstring(dialog.BrowsePath()), L"\\My Documents");
     dialog.DoubleTap(0);
     EXPECT_EQ(std::wstring(dialog.BrowsePath()), L"");
-    EXPECT_EQ(std::wstring(dialog.PathBox()), L"");
+    EXPECT_EQ(std::wstring(dialog.PathBox()), L"\\") << "the root reads as a folder, never as nothing";
     EXPECT_EQ(dialog.Depth(), 0);
     EXPECT_EQ(Rows().front(), L"Kestrave");
 

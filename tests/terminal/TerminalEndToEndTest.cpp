@@ -223,11 +223,27 @@ TEST_F(TerminalEndToEndTest, AFirstStartAsksForAFolderWhileTheTickGoesOn) {
     // "No data" comes from the regular ticks, which run behind the open dialog.
     ASSERT_TRUE(WaitFor("No data"));
     EXPECT_NE(lastScreen.find("Select output folder"), std::string::npos);
+    EXPECT_NE(lastScreen.find("No folder for the day files yet: choose one, then OK."), std::string::npos)
+        << "the dialog says why it opened:\n" << lastScreen;
     Keys("Escape");
     ASSERT_TRUE(WaitForGone("Select output folder"));
     Keys("C-q");  // closes without a question and without saving
     EXPECT_EQ(ExitCode(), 0);
     EXPECT_FALSE(temp.Exists("config/settings.reg"));
+}
+
+// Enter on the empty list of a first start, then OK: the root, never an empty folder.
+TEST_F(TerminalEndToEndTest, EnterOnAnEmptyFirstListThenOkStoresTheRoot) {
+    Start();
+    ASSERT_TRUE(WaitFor("Select output folder"));
+    Keys("Enter");
+    Keys("Tab Tab Tab Enter");  // OK
+    ASSERT_TRUE(WaitForGone("Select output folder"));
+    ASSERT_TRUE(WaitFor("Output: " + temp.path + "/root"));
+    Keys("C-q");
+    EXPECT_EQ(ExitCode(), 0);
+    EXPECT_NE(temp.Read("config/settings.reg").find("\"OutputDir\"=\"\\\\\""), std::string::npos)
+        << temp.Read("config/settings.reg");
 }
 
 TEST_F(TerminalEndToEndTest, AStopSignalEndsLikeExitAndGivesTheTerminalBack) {
