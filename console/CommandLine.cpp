@@ -40,6 +40,7 @@ struct Option {
 
 constexpr const char* kInput = "Input (log and the terminal program):";
 constexpr const char* kLog = "Logging (log):";
+constexpr const char* kReplay = "Replay (replay):";
 constexpr const char* kSimulate = "Simulation (simulate):";
 constexpr const char* kCommon = "Common options:";
 
@@ -61,6 +62,11 @@ const Option kOptions[] = {
      "open the port at this speed instead of the stored one", kLog},
     {"--quiet", Bit(Mode::Log), Takes::Nothing, nullptr, 0, 0, [](CommandLine& l, const Value&) { l.quiet = true; },
      "--quiet", "print log lines and changes of state only (port, fix, new day file)", kLog},
+    {"--fix-rollover", Bit(Mode::Replay), Takes::Nothing, nullptr, 0, 0,
+     [](CommandLine& l, const Value&) { l.fixRollover = true; }, "--fix-rollover",
+     "move dates that a receiver's GPS week rollover put 1024 weeks (or a multiple)\n"
+     "back up to today, as live logging always does",
+     kReplay},
     {"--pty", Bit(Mode::Simulate), Takes::Nothing, nullptr, 0, 0, [](CommandLine& l, const Value&) { l.pty = true; },
      "--pty", "a live receiver on a pseudo-terminal, whose path is printed", kSimulate},
     {"--speed-up", Bit(Mode::Simulate), Takes::Factor, "a factor from 1 to 100000", 1, 100000,
@@ -209,7 +215,7 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
 void PrintUsage(FILE* out) {
     fputs("Usage: kestrave [--device PATH | --gpsd [HOST[:PORT]]] [--gps-only]\n"
           "  or:  kestrave log [--device PATH | --gpsd [HOST[:PORT]]] [--speed BAUD] [--quiet] [--gps-only]\n"
-          "  or:  kestrave replay FILE... [--gps-only]\n"
+          "  or:  kestrave replay FILE... [--fix-rollover] [--gps-only]\n"
           "  or:  kestrave simulate --out FILE [--seed N] [--minutes M]\n"
           "  or:  kestrave simulate --pty [--speed-up N] [--seed N] [--minutes M] [--out FILE]\n"
           "  or:  kestrave plot DAY.plt|FOLDER... [--out FILE.svg|DIR]\n"
@@ -225,7 +231,7 @@ void PrintUsage(FILE* out) {
           "  plot               an SVG picture of each day: the track coloured by speed, the route's\n"
           "                     waypoints, distance and times; beside each .plt by default\n",
           out);
-    for (const char* group : {kInput, kLog, kSimulate, kCommon}) {
+    for (const char* group : {kInput, kLog, kReplay, kSimulate, kCommon}) {
         fprintf(out, "\n%s\n", group);
         for (const Option& option : kOptions) {
             if (option.shown == nullptr || option.group != group) continue;

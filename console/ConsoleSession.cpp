@@ -24,6 +24,7 @@ int RunConsoleSession(const CommandLine& line, Clock& clock, ConsoleHost& host, 
         return 2;
     }
     Application& app = host.App();
+    app.window.FixReplayRollover(line.fixRollover);
     ConsoleObserver console(statusLog, face.StatusToOutput(), line.quiet);
     app.dialog.SetObserver(&console);
     app.window.Create();

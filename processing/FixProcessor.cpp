@@ -1,5 +1,6 @@
 #include "processing/FixProcessor.h"
 #include <cmath>
+#include <cwchar>
 #include "nmea/Checksum.h"
 #include "nmea/FieldReader.h"
 #include "nmea/GgaParser.h"
@@ -16,7 +17,7 @@ constexpr double kSameEpochSeconds = 0.9;
 
 FixProcessor::FixProcessor(LocalTimeZone& zone, TextBoxes& boxes, TrackWriter& track,
                            RouteSelector& route, int32_t& noDataTicks)
-    : zone_(zone), noDataTicks_(noDataTicks), status_(boxes), filter_(status_, track, route) {}
+    : zone_(zone), boxes_(boxes), noDataTicks_(noDataTicks), status_(boxes), filter_(status_, track, route) {}
 
 void FixProcessor::ProcessSentence(const char* sentence) {
     noDataTicks_ = 0;  // any sentence is data, whatever its checksum
@@ -57,6 +58,24 @@ void FixProcessor::TakeRmc(const char* sentence) {
         status_.ShowNoFix(pendingRmc_);
     }
     ParseRmc(sentence, pendingRmc_);
+    CorrectRollover();
+}
+
+// Before anything reads the date: the status text, the day file's name, the points.
+void FixProcessor::CorrectRollover() {
+    SystemTime today{};
+    if (rollover_.GetRule() == WeekRollover::Rule::Keep || pendingRmc_.timeOfDay <= -1.0 || !zone_.UtcToday(&today)) {
+        return;
+    }
+    const int32_t weeks = rollover_.Correct(pendingRmc_, today);
+    if (weeks == 0 || rolloverSaid_) return;
+    rolloverSaid_ = true;
+    wchar_t text[192];
+    swprintf(text, sizeof text / sizeof text[0],
+             L"GPS week rollover: the receiver dates its fixes %d weeks back; they are moved forward to "
+             L"20%02d-%02d-%02d. A firmware update of the receiver ends this.\r\n",
+             static_cast<int>(weeks), pendingRmc_.year, pendingRmc_.month, pendingRmc_.day);
+    boxes_.AppendText(kLogBox, text);
 }
 
 void FixProcessor::ProcessFix() {

@@ -9,6 +9,7 @@
 #include "processing/FixFilter.h"
 #include "processing/FixStatusText.h"
 #include "processing/RouteSelector.h"
+#include "processing/WeekRollover.h"
 
 // Pairs each RMC with the GGA of its epoch, shows the fix, and hands it on to the
 // jump filter, track pacing and route selection.
@@ -30,6 +31,9 @@ public:
     const GpsFix& GgaSlot(int index) const { return ggaSlot_[index & 1]; }
     const GpsFix& PendingRmc() const { return pendingRmc_; }
     const FixFilter& Filter() const { return filter_; }
+    // Whether dates a GPS week rollover put 1024 weeks back are moved forward; the log
+    // box says so once a run.
+    WeekRollover& Rollover() { return rollover_; }
 
 private:
     void ApplyFirstTimeDefaults();
@@ -38,8 +42,10 @@ private:
     void ProcessFix();
     void PairWithGga();
     void UpdateLocalStamp();
+    void CorrectRollover();
 
     LocalTimeZone& zone_;
+    TextBoxes& boxes_;
     int32_t& noDataTicks_;
     FixStatusText status_;
     FixFilter filter_;
@@ -51,4 +57,6 @@ private:
     GpsFix pendingRmc_ = {};
     GpsFix localStamp_ = {};  // local date and time of pendingRmc_, as last converted
     int32_t minuteKey_ = -1;  // UTC date and minute that localStamp_ was converted for
+    WeekRollover rollover_;
+    bool rolloverSaid_ = false;
 };

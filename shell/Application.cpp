@@ -12,4 +12,6 @@ Application::Application(FileSystem& files, Clock& clock, LocalTimeZone& zone, S
       poller(files, clock, port, assembler, track, route, dialog),
       settings(store, port.portNumber, port.portSpeed, track, route, assembler),
       folderDialog(files, track, route, settings),
-      window(files, keepAwake, flags, dialog, messageCounter, track, route, poller, port, settings) {}
+      window(files, keepAwake, flags, dialog, messageCounter, track, route, poller, port, settings) {
+    window.SetRollover(&processor.Rollover());
+}

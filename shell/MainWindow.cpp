@@ -62,6 +62,13 @@ void MainWindow::Tick() {
         route_.Flush();
     }
     const bool replaying = poller_.Replaying();
+    // A live receiver's date is today's, so one 1024 weeks back is a rollover; a
+    // recording may really be old.
+    if (rollover_ != nullptr) {
+        rollover_->SetRule(!replaying              ? WeekRollover::Rule::NearToday
+                           : fixReplayRollover_    ? WeekRollover::Rule::Any
+                                                   : WeekRollover::Rule::Keep);
+    }
     poller_.Poll();
     if (replaying && !poller_.Replaying()) SayWhenNotNmea();
     if (++flags_.noDataTicks > kNoDataAfterTicks) {

@@ -8,6 +8,7 @@
 #include "platform/FileSystem.h"
 #include "platform/KeepAwake.h"
 #include "platform/TextBoxes.h"
+#include "processing/WeekRollover.h"
 #include "shell/FrontEnd.h"
 #include "shell/Settings.h"
 
@@ -33,6 +34,10 @@ public:
 
     // The face that shows dialogs; none for a program without a screen.
     void SetFrontEnd(FrontEnd* frontEnd) { frontEnd_ = frontEnd; }
+    // The processor's rollover rule, which the tick sets for a live receiver or a replay.
+    void SetRollover(WeekRollover* rollover) { rollover_ = rollover; }
+    // --fix-rollover: a replay moves rolled-over dates forward too.
+    void FixReplayRollover(bool fix) { fixReplayRollover_ = fix; }
 
     // Window creation, once the status dialog exists: the port and talker settings are loaded.
     void Create();
@@ -83,6 +88,8 @@ private:
     FrontEnd* frontEnd_ = nullptr;
     StartupState startupState_ = NotStarted;
     const wchar_t* folderReason_ = nullptr;
+    WeekRollover* rollover_ = nullptr;
+    bool fixReplayRollover_ = false;
     uint32_t tickCount_ = 0;
     bool closing_ = false;
     uint32_t fileErrors_ = 0;

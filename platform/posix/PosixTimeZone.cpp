@@ -17,3 +17,14 @@ bool PosixTimeZone::FileTimeToLocalFileTime(FileTime utc, FileTime* local) {
     *local = static_cast<FileTime>(shifted);
     return true;
 }
+
+bool PosixTimeZone::UtcToday(SystemTime* today) {
+    const time_t now = time(nullptr);
+    struct tm parts {};
+    if (now == static_cast<time_t>(-1) || gmtime_r(&now, &parts) == nullptr) return false;
+    *today = SystemTime{};
+    today->year = static_cast<uint16_t>(parts.tm_year + 1900);
+    today->month = static_cast<uint16_t>(parts.tm_mon + 1);
+    today->day = static_cast<uint16_t>(parts.tm_mday);
+    return true;
+}

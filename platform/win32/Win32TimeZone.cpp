@@ -20,3 +20,13 @@ bool Win32TimeZone::FileTimeToLocalFileTime(FileTime utc, FileTime* local) {
     *local = static_cast<FileTime>(to.dwHighDateTime) << 32 | to.dwLowDateTime;
     return true;
 }
+
+bool Win32TimeZone::UtcToday(SystemTime* today) {
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    *today = SystemTime{};
+    today->year = now.wYear;
+    today->month = now.wMonth;
+    today->day = now.wDay;
+    return true;
+}

@@ -1,7 +1,8 @@
 #pragma once
 #include "platform/LocalTimeZone.h"
 
-// A zone a fixed number of minutes east of UTC, or one that fails on command.
+// A zone a fixed number of minutes east of UTC, or one that fails on command; it
+// knows the system's date only when a test sets one.
 class FixedOffsetZone : public LocalTimeZone {
 public:
     explicit FixedOffsetZone(int minutesEast = 0) : minutesEast(minutesEast) {}
@@ -13,7 +14,14 @@ public:
         return true;
     }
 
+    bool UtcToday(SystemTime* date) override {
+        if (today.year == 0) return false;
+        *date = today;
+        return true;
+    }
+
     int minutesEast;
+    SystemTime today{};  // the system's date; year 0: not known
     bool fail = false;
     int calls = 0;  // conversions asked for, failed ones included
 };
