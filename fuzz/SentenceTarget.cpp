@@ -13,13 +13,13 @@ void FuzzSentence(const uint8_t* data, size_t size) {
     FUZZ_CHECK(checksum >= 0 && checksum <= 4);
 
     GpsFix rmc = {};
-    const int rmcResult = ParseRmc(sentence.c_str(), rmc);
+    const int rmcResult = static_cast<int>(ParseRmc(sentence.c_str(), rmc));
     FUZZ_CHECK(rmcResult >= 0 && rmcResult <= 10);
     // Downstream tells a failed parse only by this mark.
     if (rmcResult != 0) FUZZ_CHECK(rmc.timeOfDay == kRmcNotParsed);
 
     GpsFix gga = {};
-    const int ggaResult = ParseGga(sentence.c_str(), gga);
+    const int ggaResult = static_cast<int>(ParseGga(sentence.c_str(), gga));
     FUZZ_CHECK(ggaResult >= 0 && ggaResult <= 10);
     if (ggaResult != 0) FUZZ_CHECK(gga.timeOfDay == kGgaNotParsed);
 }

@@ -24,3 +24,9 @@ constexpr double kNoAltitude = -99999.99;
 constexpr double kNoHdop = -1.0;
 constexpr double kRmcNotParsed = -2000.0;
 constexpr double kGgaNotParsed = -1000.0;
+
+// The UTC minute of a fix, a key for the caches that convert once a minute; far inside
+// 32 bits even for 8-bit fields at 255.
+inline int32_t MinuteKey(const GpsFix& fix) {
+    return (((fix.year * 12 + fix.month) * 31 + fix.day) * 24 + fix.hour) * 60 + fix.minute;
+}

@@ -1,7 +1,7 @@
 #include "nmea/RmcParser.h"
 
 #include "nmea/FieldReader.h"
-#include "nmea/Talker.h"
+#include "nmea/SentenceStart.h"
 
 namespace {
 constexpr double kKmhPerKnot = 1.852;
@@ -9,76 +9,46 @@ constexpr double kKmhPerKnot = 1.852;
 
 // $GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A
 //        hhmmss status ddmm.mmm  dddmm.mmm  knots course ddmmyy (rest unread)
-int ParseRmc(const char* sentence, GpsFix& fix) {
+RmcResult ParseRmc(const char* sentence, GpsFix& fix) {
     using namespace nmea;
     fix.altitude = kNoAltitude;
     fix.seconds = kRmcNotParsed;
     fix.timeOfDay = kRmcNotParsed;
-    if (!IsSentenceOfType(sentence, "RMC,")) {
-        return 1;
-    }
     double timeOfDay = 0.0;
-    const char* comma = FindComma(ReadUtcTime(sentence, fix, timeOfDay));
-    if (comma == nullptr) {
-        return 2;
+    const char* comma = nullptr;
+    switch (StartSentence(sentence, "RMC,", fix, timeOfDay, &comma)) {
+        case Start::WrongType: return RmcResult::NotRmc;
+        case Start::NoTime: return RmcResult::NoTime;
+        case Start::AfterTime: break;
     }
     // Only an active fix, status exactly "A", is worth recording.
-    if (comma[1] != 'A' || comma[2] != ',') {
-        return 10;
-    }
+    if (comma[1] != 'A' || comma[2] != ',') return RmcResult::NotActive;
 
     const char* rest = nullptr;
     fix.latitude = ReadDegrees(comma + 3, 2, rest);
     comma = FindComma(rest);
-    if (comma == nullptr) {
-        return 3;
-    }
-    if (comma[1] == 'S') {
-        fix.latitude = -fix.latitude;
-    } else if (comma[1] != 'N') {
-        return 3;
-    }
-    if (comma[2] != ',') {
-        return 3;
-    }
-
+    if (!ReadHemisphere(comma, 'N', 'S', fix.latitude)) return RmcResult::BadLatitude;
     fix.longitude = ReadDegrees(comma + 3, 3, rest);
     comma = FindComma(rest);
-    if (comma == nullptr) {
-        return 4;
-    }
-    if (comma[1] == 'W') {
-        fix.longitude = -fix.longitude;
-    } else if (comma[1] != 'E') {
-        return 4;
-    }
-    if (comma[2] != ',') {
-        return 4;
-    }
+    if (!ReadHemisphere(comma, 'E', 'W', fix.longitude)) return RmcResult::BadLongitude;
 
     const char* speed = comma + 3;
     fix.speedKmh = ReadDouble(speed, rest) * kKmhPerKnot;
     comma = FindComma(rest);
-    if (comma == nullptr) {
-        return 5;
-    }
+    if (comma == nullptr) return RmcResult::NoSpeed;
     const char* course = comma + 1;
     fix.course = ReadDouble(course, rest);
     comma = FindComma(rest);
-    if (comma == nullptr) {
-        return 6;
-    }
+    if (comma == nullptr) return RmcResult::NoCourse;
 
     // The date must be exactly ddmmyy. When the sixth byte on is a comma, none of
     // the bytes before it is the NUL, so the fixed offsets below stay inside.
     const char* date = comma + 1;
-    if (*SkipBytes(date, 6) != ',') {
-        return 7;
-    }
+    if (*SkipBytes(date, 6) != ',') return RmcResult::BadDate;
     fix.day = static_cast<uint8_t>(ReadWidthInt(date, 2));
     fix.month = static_cast<uint8_t>(ReadWidthInt(date + 2, 2));
     fix.year = static_cast<uint8_t>(ReadWidthInt(date + 4, 2));
 
     fix.timeOfDay = timeOfDay;
-    return 0;
+    return RmcResult::Parsed;
 }

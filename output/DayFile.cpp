@@ -7,11 +7,6 @@
 
 namespace {
 
-// The UTC minute of a fix (two-digit year).
-int32_t MinuteKey(const GpsFix& fix) {
-    return (((fix.year * 12 + fix.month) * 31 + fix.day) * 24 + fix.hour) * 60 + fix.minute;
-}
-
 // A local date (two-digit year).
 int32_t DateKey(const GpsFix& local) { return (local.year * 12 + local.month) * 31 + local.day; }
 
@@ -166,7 +161,8 @@ void DayFile::ReportFailure(Step step, FileHandle file) { ReportError(step, file
 void DayFile::ReportError(Step step, uint32_t error, FileHandle file) {
     lastError_ = error;
     ++fileErrors_;
-    if (file != kInvalidFile) files_.Close(file);
+    // The failure itself is what the user hears of; a close after it adds nothing.
+    if (file != kInvalidFile) static_cast<void>(files_.Close(file));
     Report(TextOf(step).message);
     Explain(step);
 }
@@ -268,7 +264,7 @@ bool DayFile::WriteAll(FileHandle file, const char* data, uint32_t length) {
 int DayFile::Undo(int code, Step step, FileHandle file, uint64_t size) {
     const uint32_t error = files_.LastError();
     // Should the cut fail too, the next flush still ends the cut line before its own.
-    if (size != kInvalidSize) files_.Truncate(file, size);
+    if (size != kInvalidSize) static_cast<void>(files_.Truncate(file, size));
     ReportError(step, error, file);
     return code;
 }

@@ -106,8 +106,9 @@ bool RouteWriter::ReadFileTail() {
     if (file == kInvalidFile) return false;
 
     const uint64_t size = files.Size(file);
+    // The continuation only reads: a failed close loses nothing.
     if (size < kShortestRoute || size == kInvalidSize) {
-        files.Close(file);
+        static_cast<void>(files.Close(file));
         return false;
     }
     const int64_t offset = size >= kTailBytes + 2 ? -static_cast<int64_t>(kTailBytes)
@@ -121,7 +122,7 @@ bool RouteWriter::ReadFileTail() {
         day_.ReportFailure(DayFile::Step::ContinueRead, file);
         return false;
     }
-    files.Close(file);
+    static_cast<void>(files.Close(file));
     buffer_[count < kTailBytes ? count : kTailBytes] = '\0';
     return true;
 }

@@ -47,15 +47,15 @@ public:
     // Moves relative to the end of the file; returns the new position or kInvalidSize.
     virtual uint64_t SeekFromEnd(FileHandle file, int64_t offset) = 0;
     // Reads up to size bytes; *count says how many came. False on failure.
-    virtual bool Read(FileHandle file, void* data, uint32_t size, uint32_t* count) = 0;
+    [[nodiscard]] virtual bool Read(FileHandle file, void* data, uint32_t size, uint32_t* count) = 0;
     // Writes size bytes; *count says how many went out, also when it fails part-way.
-    virtual bool Write(FileHandle file, const void* data, uint32_t size, uint32_t* count) = 0;
+    [[nodiscard]] virtual bool Write(FileHandle file, const void* data, uint32_t size, uint32_t* count) = 0;
     // Cuts the file back to size bytes.
-    virtual bool Truncate(FileHandle file, uint64_t size) = 0;
+    [[nodiscard]] virtual bool Truncate(FileHandle file, uint64_t size) = 0;
     // Returns once what was written to the file is on the disk.
-    virtual bool Sync(FileHandle file) = 0;
+    [[nodiscard]] virtual bool Sync(FileHandle file) = 0;
     // Releases the file, also when it fails: a failure means written bytes may be lost.
-    virtual bool Close(FileHandle file) = 0;
+    [[nodiscard]] virtual bool Close(FileHandle file) = 0;
     // The system error code of the last failed operation.
     virtual uint32_t LastError() = 0;
     // An error code in words, for messages ("Permission denied").

@@ -103,11 +103,9 @@ void FixProcessor::PairWithGga() {
     }
 }
 
-// The zone conversion runs at most once per UTC minute; the key stays far inside
-// 32 bits even for 8-bit fields at 255.
+// The zone conversion runs at most once per UTC minute.
 void FixProcessor::UpdateLocalStamp() {
-    const int32_t key = pendingRmc_.minute + 60 * pendingRmc_.hour + 1440 * pendingRmc_.day +
-                        44640 * pendingRmc_.month + 535680 * pendingRmc_.year;
+    const int32_t key = MinuteKey(pendingRmc_);
     if (key == minuteKey_) return;
     minuteKey_ = key;
     ToLocalTime(zone_, pendingRmc_, localStamp_);

@@ -9,6 +9,9 @@
 
 namespace {
 
+// The step that stopped the parse, as the design numbers it (0: parsed to its end).
+int Gga(const char* sentence, GpsFix& fix) { return static_cast<int>(ParseGga(sentence, fix)); }
+
 constexpr const char* kExample = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47";
 
 void ExpectExampleTime(const GpsFix& fix) {
@@ -29,7 +32,7 @@ void ExpectRmcFieldsUntouched(const GpsFix& fix) {
 
 TEST(GgaParser, ParsesTimeSatellitesHdopAndAltitude) {
     GpsFix fix = MarkedFix();
-    ASSERT_EQ(ParseGga(kExample, fix), 0);
+    ASSERT_EQ(Gga(kExample, fix), 0);
     ExpectExampleTime(fix);
     EXPECT_EQ(fix.timeOfDay, 45319.0);
     EXPECT_EQ(fix.satellites, 8);
@@ -48,7 +51,7 @@ TEST(GgaParser, NoFixLeavesEverySentinel) {
     for (const char* sentence : kNoFix) {
         SCOPED_TRACE(sentence);
         GpsFix fix = MarkedFix();
-        EXPECT_EQ(ParseGga(sentence, fix), 5);
+        EXPECT_EQ(Gga(sentence, fix), 5);
         ExpectExampleTime(fix);
         EXPECT_EQ(fix.satellites, kNoSatellites);
         EXPECT_EQ(fix.hdop, kNoHdop);
@@ -59,7 +62,7 @@ TEST(GgaParser, NoFixLeavesEverySentinel) {
 
 TEST(GgaParser, EmptyAltitudeKeepsSatellitesAndHdop) {
     GpsFix fix = MarkedFix();
-    EXPECT_EQ(ParseGga("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,,M,46.9,M,,*00", fix), 9);
+    EXPECT_EQ(Gga("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,,M,46.9,M,,*00", fix), 9);
     EXPECT_EQ(fix.satellites, 8);
     EXPECT_EQ(fix.hdop, 0.9);
     EXPECT_EQ(fix.altitude, kNoAltitude);
@@ -75,7 +78,7 @@ TEST(GgaParser, AltitudeOnlyInMetres) {
     for (const char* sentence : kUnits) {
         SCOPED_TRACE(sentence);
         GpsFix fix = MarkedFix();
-        EXPECT_EQ(ParseGga(sentence, fix), 10);
+        EXPECT_EQ(Gga(sentence, fix), 10);
         EXPECT_EQ(fix.altitude, kNoAltitude);
         EXPECT_EQ(fix.timeOfDay, kGgaNotParsed);
     }
@@ -103,7 +106,7 @@ constexpr FailingGga kFailures[] = {
 TEST(GgaParser, FailingStepNamesTheResult) {
     for (const FailingGga& c : kFailures) {
         GpsFix fix = MarkedFix();
-        EXPECT_EQ(ParseGga(c.sentence, fix), c.expected) << c.sentence;
+        EXPECT_EQ(Gga(c.sentence, fix), c.expected) << c.sentence;
         EXPECT_EQ(fix.timeOfDay, kGgaNotParsed) << c.sentence;
         EXPECT_EQ(fix.altitude, kNoAltitude) << c.sentence;
     }
@@ -111,19 +114,19 @@ TEST(GgaParser, FailingStepNamesTheResult) {
 
 TEST(GgaParser, WrongTypeStillResetsThePresets) {
     GpsFix fix = MarkedFix();
-    EXPECT_EQ(ParseGga("$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A", fix), 1);
+    EXPECT_EQ(Gga("$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A", fix), 1);
     EXPECT_EQ(fix.altitude, kNoAltitude);
     EXPECT_EQ(fix.hdop, kNoHdop);
     EXPECT_EQ(fix.timeOfDay, kGgaNotParsed);
     EXPECT_EQ(fix.satellites, kNoSatellites);
     EXPECT_EQ(fix.seconds, 7.5);  // the GGA has no seconds preset
     EXPECT_EQ(fix.hour, 4);
-    EXPECT_EQ(ParseGga("$GPGG", fix), 1);
+    EXPECT_EQ(Gga("$GPGG", fix), 1);
 }
 
 TEST(GgaParser, SatelliteCountBeyond32BitsSaturates) {
     GpsFix fix = MarkedFix();
-    ASSERT_EQ(ParseGga("$GPGGA,123519,,,,,99999999999999999999,99999999999,1e999,1,M*00", fix), 0);
+    ASSERT_EQ(Gga("$GPGGA,123519,,,,,99999999999999999999,99999999999,1e999,1,M*00", fix), 0);
     EXPECT_EQ(fix.satellites, INT32_MAX);
     EXPECT_EQ(fix.hdop, HUGE_VAL);
 }
@@ -144,7 +147,7 @@ TEST(GgaParser, NeverReadsBytesAfterTheTerminatingNul) {
         std::strcpy(buffer, kExample);
         std::memcpy(buffer, c.shortSentence, std::strlen(c.shortSentence) + 1);
         GpsFix fix = MarkedFix();
-        EXPECT_EQ(ParseGga(buffer, fix), c.expected);
+        EXPECT_EQ(Gga(buffer, fix), c.expected);
         EXPECT_EQ(fix.timeOfDay, kGgaNotParsed);
         EXPECT_EQ(fix.altitude, kNoAltitude);
     }

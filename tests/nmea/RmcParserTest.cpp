@@ -7,6 +7,9 @@
 
 namespace {
 
+// The step that stopped the parse, as the design numbers it (0: parsed to its end).
+int Rmc(const char* sentence, GpsFix& fix) { return static_cast<int>(ParseRmc(sentence, fix)); }
+
 constexpr const char* kExample =
     "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A";
 
@@ -24,7 +27,7 @@ void ExpectDateUntouched(const GpsFix& fix) {
 
 TEST(RmcParser, ParsesEveryFieldOfAFix) {
     GpsFix fix = MarkedFix();
-    ASSERT_EQ(ParseRmc(kExample, fix), 0);
+    ASSERT_EQ(Rmc(kExample, fix), 0);
     ExpectExampleTime(fix);
     EXPECT_EQ(fix.timeOfDay, 45319.0);
     EXPECT_EQ(fix.latitude, 7.038 * 0.016666666666666666 + 48);
@@ -44,14 +47,14 @@ TEST(RmcParser, ParsesEveryFieldOfAFix) {
 
 TEST(RmcParser, SouthAndWestAreNegative) {
     GpsFix fix = MarkedFix();
-    ASSERT_EQ(ParseRmc("$GPRMC,123519,A,4807.038,S,01131.000,W,022.4,084.4,230394,003.1,W*65", fix), 0);
+    ASSERT_EQ(Rmc("$GPRMC,123519,A,4807.038,S,01131.000,W,022.4,084.4,230394,003.1,W*65", fix), 0);
     EXPECT_EQ(fix.latitude, -(7.038 * 0.016666666666666666 + 48));
     EXPECT_EQ(fix.longitude, -11.516666666666666);
 }
 
 TEST(RmcParser, FractionalSecondsEnterTheTimeOfDay) {
     GpsFix fix = MarkedFix();
-    ASSERT_EQ(ParseRmc("$GPRMC,235959.75,A,4807.038,N,01131.000,E,0,0,230394,,*00", fix), 0);
+    ASSERT_EQ(Rmc("$GPRMC,235959.75,A,4807.038,N,01131.000,E,0,0,230394,,*00", fix), 0);
     EXPECT_EQ(fix.seconds, 59.75);
     EXPECT_EQ(fix.timeOfDay, 86399.75);
 }
@@ -67,7 +70,7 @@ TEST(RmcParser, StatusOtherThanAKeepsPositionAndDate) {
     for (const char* sentence : kStatuses) {
         SCOPED_TRACE(sentence);
         GpsFix fix = MarkedFix();
-        EXPECT_EQ(ParseRmc(sentence, fix), 10);
+        EXPECT_EQ(Rmc(sentence, fix), 10);
         ExpectExampleTime(fix);
         EXPECT_EQ(fix.timeOfDay, kRmcNotParsed);
         EXPECT_EQ(fix.latitude, 9.5);
@@ -87,7 +90,7 @@ TEST(RmcParser, DateMustBeSixCharacters) {
     for (const char* sentence : kDates) {
         SCOPED_TRACE(sentence);
         GpsFix fix = MarkedFix();
-        EXPECT_EQ(ParseRmc(sentence, fix), 7);
+        EXPECT_EQ(Rmc(sentence, fix), 7);
         EXPECT_DOUBLE_EQ(fix.latitude, 48.1173);
         EXPECT_EQ(fix.longitude, 11.516666666666666);
         EXPECT_EQ(fix.speedKmh, 22.4 * 1.852);
@@ -119,27 +122,27 @@ constexpr FailingRmc kFailures[] = {
 TEST(RmcParser, FailingStepNamesTheResult) {
     for (const FailingRmc& c : kFailures) {
         GpsFix fix = MarkedFix();
-        EXPECT_EQ(ParseRmc(c.sentence, fix), c.expected) << c.sentence;
+        EXPECT_EQ(Rmc(c.sentence, fix), c.expected) << c.sentence;
         EXPECT_EQ(fix.timeOfDay, kRmcNotParsed) << c.sentence;
     }
 }
 
 TEST(RmcParser, WrongTypeStillResetsThePresets) {
     GpsFix fix = MarkedFix();
-    EXPECT_EQ(ParseRmc("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47", fix), 1);
+    EXPECT_EQ(Rmc("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47", fix), 1);
     EXPECT_EQ(fix.altitude, kNoAltitude);
     EXPECT_EQ(fix.seconds, kRmcNotParsed);
     EXPECT_EQ(fix.timeOfDay, kRmcNotParsed);
     EXPECT_EQ(fix.hour, 4);
     EXPECT_EQ(fix.latitude, 9.5);
     EXPECT_EQ(fix.hdop, 14.5);
-    EXPECT_EQ(ParseRmc("$GPRM", fix), 1);
-    EXPECT_EQ(ParseRmc("", fix), 1);
+    EXPECT_EQ(Rmc("$GPRM", fix), 1);
+    EXPECT_EQ(Rmc("", fix), 1);
 }
 
 TEST(RmcParser, EmptyTimeFieldsReadAsZero) {
     GpsFix fix = MarkedFix();
-    EXPECT_EQ(ParseRmc("$GPRMC,,V,,,,,,,,,,N*53", fix), 10);
+    EXPECT_EQ(Rmc("$GPRMC,,V,,,,,,,,,,N*53", fix), 10);
     EXPECT_EQ(fix.hour, 0);
     EXPECT_EQ(fix.minute, 0);
     EXPECT_EQ(fix.seconds, 0.0);
@@ -147,7 +150,7 @@ TEST(RmcParser, EmptyTimeFieldsReadAsZero) {
 
 TEST(RmcParser, NegativeHourWrapsToItsLowByte) {
     GpsFix fix = MarkedFix();
-    ASSERT_EQ(ParseRmc("$GPRMC,-1-119,A,4807.038,N,01131.000,E,022.4,084.4,230394,,*00", fix), 0);
+    ASSERT_EQ(Rmc("$GPRMC,-1-119,A,4807.038,N,01131.000,E,022.4,084.4,230394,,*00", fix), 0);
     EXPECT_EQ(fix.hour, 255);
     EXPECT_EQ(fix.minute, 255);
     EXPECT_EQ(fix.timeOfDay, 4294967295.0 * 60.0 + 4294967295.0 * 3600.0 + 19.0);
@@ -175,7 +178,7 @@ TEST(RmcParser, NeverReadsBytesAfterTheTerminatingNul) {
         std::strcpy(buffer, kExample);
         std::memcpy(buffer, c.shortSentence, std::strlen(c.shortSentence) + 1);
         GpsFix fix = MarkedFix();
-        EXPECT_EQ(ParseRmc(buffer, fix), c.expected);
+        EXPECT_EQ(Rmc(buffer, fix), c.expected);
         EXPECT_EQ(fix.timeOfDay, kRmcNotParsed);
         ExpectDateUntouched(fix);
     }

@@ -97,7 +97,7 @@ TEST(SentenceAssembler, ShortSentenceAfterLongOneParsesOnlyItsOwnBytes) {
     // The sink parses inside the hand-over, as the fix processor does.
     class ParsingSink : public SentenceSink {
     public:
-        void ProcessSentence(const char* sentence) override { results.push_back(ParseRmc(sentence, fix)); }
+        void ProcessSentence(const char* sentence) override { results.push_back(static_cast<int>(ParseRmc(sentence, fix))); }
         GpsFix fix{};
         std::vector<int> results;
     } sink;
@@ -140,8 +140,8 @@ SentenceTally Tally(const Sentences& sentences) {
             continue;
         }
         GpsFix fix{};
-        tally.rmcParsed += ParseRmc(s.c_str(), fix) == 0;
-        tally.ggaParsed += ParseGga(s.c_str(), fix) == 0;
+        tally.rmcParsed += ParseRmc(s.c_str(), fix) == RmcResult::Parsed;
+        tally.ggaParsed += ParseGga(s.c_str(), fix) == GgaResult::Parsed;
     }
     return tally;
 }
