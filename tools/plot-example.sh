@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The README's picture of a day: replays the bundled example drive, plots its first day
+# The picture of a day in docs/plot.md: replays the bundled example drive, plots its first day
 # into docs/example-day.svg and renders that with headless Chromium to docs/example-day.png.
 #   tools/plot-example.sh [BUILD_DIR]   (default: build)
 set -euo pipefail

@@ -170,7 +170,7 @@ std::vector<std::string> BodyLines(const std::string& file, size_t header, const
     return lines;
 }
 
-// The README's way to a GPX file, on the day files of a real replay: every track point
+// The documented way to a GPX file (docs/gpx.md), on the day files of a real replay: every track point
 // becomes a trkpt, every waypoint an rtept of the same name, in order.
 TEST_F(OziInterop, ReplayedDaysConvertToGpx) {
     const std::string out = root + "/out";
