@@ -103,7 +103,8 @@ void InputPoller::FinishReplay() {
 }
 
 // Opens the port when it is closed (again on every tick while that fails), then
-// reads up to ten chunks, stopping at the first read that brings nothing.
+// reads what the port holds: chunks until a read brings nothing, within the tick's
+// budget. A port that still has more says that the receiver outruns the logger.
 void InputPoller::PollSerialPort() {
     if (port_.portNumber == SerialPort::kNoPort) return;
     wchar_t message[48];
@@ -121,7 +122,13 @@ void InputPoller::PollSerialPort() {
     }
     const uint64_t sentences = assembler_.Sentences();
     bool bytesRead = false;
-    for (int reads = 0; reads < kMaxSerialReadsPerTick; ++reads) {
+    const uint32_t start = clock_.TickMs();
+    uint32_t tickBytes = 0;
+    for (int reads = 0;; ++reads) {
+        if (reads == kMaxSerialReadsPerTick || static_cast<uint32_t>(clock_.TickMs() - start) > kBudgetMs) {
+            SayOutrun(tickBytes);
+            break;
+        }
         int32_t count = port_.Read(chunk_, kChunkBytes);
         if (count < 0) {
             // Closed here so that the next tick opens it afresh.
@@ -132,6 +139,7 @@ void InputPoller::PollSerialPort() {
         }
         if (count == 0) break;
         bytesRead = true;
+        tickBytes += static_cast<uint32_t>(count);
         Feed(static_cast<uint32_t>(count));
     }
     WatchForSentences(bytesRead, assembler_.Sentences() != sentences);
@@ -181,4 +189,16 @@ void InputPoller::WatchForSentences(bool bytesRead, bool sentenceHandedOn) {
              L"at 9600 or 4800 (Tools > Select port speed).\r\n",
              static_cast<int>(port_.portNumber), named, static_cast<int>(port_.portSpeed));
     boxes_.AppendText(kLogBox, message);
+}
+
+// Once a run: a backlog builds in the port, which the tty or gpsd may drop.
+void InputPoller::SayOutrun(uint32_t tickBytes) {
+    if (outrunSaid_) return;
+    outrunSaid_ = true;
+    wchar_t text[192];
+    swprintf(text, sizeof text / sizeof text[0],
+             L"The receiver sends faster than Kestrave reads: %u bytes in one tick, and more waiting. Lower its "
+             L"rate or its sentences.\r\n",
+             static_cast<unsigned>(tickBytes));
+    boxes_.AppendText(kLogBox, text);
 }

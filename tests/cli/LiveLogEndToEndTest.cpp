@@ -90,10 +90,9 @@ protected:
 };
 
 TEST_F(LiveLogEndToEnd, DayFilesEqualAReplayOfTheBytesTheLoggerGot) {
-    // Nine minutes of the drive at 20 times real time, about 8 kB a second: less than
-    // the logger takes in a tick, so normally nothing is lost on the line; what is,
-    // is missing from the copy as well.
-    ChildProcess receiver({"simulate", "--pty", "--speed-up", "20", "--minutes", "9", "--out", Path("sent.nmea")},
+    // Three minutes of the drive at 60 times real time, about 24 kB a second, as fast
+    // as a u-blox at 10 Hz with four systems: the logger takes it all, tick by tick.
+    ChildProcess receiver({"simulate", "--pty", "--speed-up", "60", "--minutes", "3", "--out", Path("sent.nmea")},
                           Path("receiver.txt"));
     std::string line = LineOf(receiver);
     ASSERT_FALSE(line.empty()) << tmp.Read("receiver.txt");
@@ -110,7 +109,9 @@ TEST_F(LiveLogEndToEnd, DayFilesEqualAReplayOfTheBytesTheLoggerGot) {
     ASSERT_TRUE(logger.WaitForExit(15000));
     EXPECT_EQ(logger.ExitCode(), 0) << tmp.Read("logger.txt");
 
-    EXPECT_GT(Count(tmp.Read("sent.nmea"), "$GPRMC,"), 300u) << tmp.Read("receiver.txt");
+    EXPECT_GT(Count(tmp.Read("sent.nmea"), "$GPRMC,"), 170u) << tmp.Read("receiver.txt");
+    // The logger keeps up with a fast receiver: nothing waited on the line so long that it was dropped.
+    EXPECT_EQ(Count(tmp.Read("receiver.txt"), "(0 of them lost on the line)"), 1u) << tmp.Read("receiver.txt");
     ReplaySent();
     std::vector<std::string> names = FileNames(Path("live"));
     EXPECT_EQ(names, FileNames(Path("replayed")));
@@ -121,7 +122,7 @@ TEST_F(LiveLogEndToEnd, DayFilesEqualAReplayOfTheBytesTheLoggerGot) {
             << tmp.Read("replayed/" + name);
     }
     // The stretch holds real work: track points at pace and waypoints at turns.
-    EXPECT_GT(Count(tmp.Read("live/" + names[0]), "\r\n"), 40u);
+    EXPECT_GT(Count(tmp.Read("live/" + names[0]), "\r\n"), 20u);
     EXPECT_GE(Count(tmp.Read("live/" + names[1]), "\r\nW,"), 3u);
 }
 

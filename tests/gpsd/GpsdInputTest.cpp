@@ -110,24 +110,32 @@ protected:
 
     std::string Path(const std::string& name) const { return tmp.path + "/" + name; }
 
-    // gpsfake feeding the file once, at one sentence per 10 ms, into a private gpsd that
-    // it ends two seconds after the last one.
-    // The command that has gpsfake feed these sentences, after a warm-up, through a file named after `name`.
-    std::string Fake(const std::string& name, const std::string& nmea, int warmUpLines) {
-        tmp.Write(name + ".fed", WarmUp(warmUpLines) + nmea);
-        return "gpsfake -1 -q -W 2 -c 0.01 -P " + std::to_string(port) + " '" + Path(name + ".fed") + "'";
+    // gpsfake feeding the file once, at one sentence per 2 ms (the logger takes all a
+    // tick brings), into a private gpsd that it ends a second after the last one. The
+    // warm-up gives the clients warmUpMs to connect: gpsd drops what comes before them.
+    std::string Fake(const std::string& name, const std::string& nmea, int warmUpMs) {
+        return FakeOn(port, name, nmea, warmUpMs);
+    }
+    std::string FakeOn(int onPort, const std::string& name, const std::string& nmea, int warmUpMs) {
+        tmp.Write(name + ".fed", WarmUp(warmUpMs / kCycleMs) + nmea);
+        return "gpsfake -1 -q -W 1 -c 0.002 -P " + std::to_string(onPort) + " '" + Path(name + ".fed") + "'";
+    }
+    static constexpr int kCycleMs = 2;
+
+    bool Listening() { return ListeningOn(server); }
+    static bool ListeningOn(const std::string& at) {
+        return RunShell("gpspipe -n 1 -w " + at + " 2>/dev/null").exitCode == 0;
     }
 
-    bool Listening() { return RunShell("gpspipe -n 1 -w " + server + " 2>/dev/null").exitCode == 0; }
-
     // Connections that gpsd has taken from clients.
-    int Clients() {
-        return std::stoi(RunShell("ss -Htn state established '( sport = :" + std::to_string(port) + " )' | wc -l")
+    static int ClientsOn(int onPort) {
+        return std::stoi(RunShell("ss -Htn state established '( sport = :" + std::to_string(onPort) + " )' | wc -l")
                              .output);
     }
 
-    std::vector<std::string> Logger(const std::string& out) {
-        return {"log", "--gpsd", server, "--out", Path(out), "--config", Path("config")};
+    std::vector<std::string> Logger(const std::string& out) { return LoggerOf(server, out); }
+    std::vector<std::string> LoggerOf(const std::string& at, const std::string& out) {
+        return {"log", "--gpsd", at, "--out", Path(out), "--config", Path("config-" + out)};
     }
 
     void Replay(const std::string& file, const std::string& out) {
@@ -142,28 +150,51 @@ protected:
     std::string server;
 };
 
+// Both recordings at once, each through a gpsd of its own.
 TEST_F(GpsdInput, DayFilesEqualAReplayOfWhatGpsdRelayed) {
     struct Case {
         const char* recording;
         const char* day;
+        int port;
+        std::string server;
+        std::unique_ptr<Helper> fake, pipe;
+        std::unique_ptr<ChildProcess> logger;
     };
-    for (const Case& c : {Case{"gpsd-haicom-305N.nmea", "2007-04-08"}, Case{"gpsd-quectel-eg25-g.nmea", "2022-09-11"}}) {
-        SCOPED_TRACE(c.recording);
+    Case cases[] = {{"gpsd-haicom-305N.nmea", "2007-04-08", port, server, {}, {}, {}},
+                    {"gpsd-quectel-eg25-g.nmea", "2022-09-11", 0, "", {}, {}, {}}};
+    cases[1].port = FreePort();
+    ASSERT_NE(cases[1].port, port);
+    cases[1].server = "localhost:" + std::to_string(cases[1].port);
+    for (Case& c : cases) {
         const std::string name = c.recording;
-        Helper fake(Fake(name, ReadFile(std::string(KESTRAVE_TESTDATA_DIR) + "/" + name), 300), Path(name + ".fake.txt"));
-        ASSERT_TRUE(ChildProcess::WaitFor([&] { return Listening(); }, 10000));
-        Helper pipe("gpspipe -r " + server, Path(name + ".relayed"));
-        ChildProcess logger(Logger(name + ".live"), Path(name + ".logger.txt"));
-        ASSERT_TRUE(ChildProcess::WaitFor([&] { return Clients() >= 2; }, 10000));
+        c.fake.reset(new Helper(FakeOn(c.port, name, ReadFile(std::string(KESTRAVE_TESTDATA_DIR) + "/" + name), 2500),
+                                Path(name + ".fake.txt")));
+    }
+    for (Case& c : cases) {
+        const std::string name = c.recording;
+        ASSERT_TRUE(ChildProcess::WaitFor([&] { return ListeningOn(c.server); }, 10000));
+        c.pipe.reset(new Helper("gpspipe -r " + c.server, Path(name + ".relayed")));
+        c.logger.reset(new ChildProcess(LoggerOf(c.server, name + ".live"), Path(name + ".logger.txt")));
+    }
+    for (Case& c : cases) {
+        const std::string name = c.recording;
+        ASSERT_TRUE(ChildProcess::WaitFor([&] { return ClientsOn(c.port) >= 2; }, 10000));
         ASSERT_EQ(Count(tmp.Read(name + ".relayed"), "RMC,"), 0u) << "the clients came too late";
+    }
+    for (Case& c : cases) {
+        const std::string name = c.recording;
+        SCOPED_TRACE(name);
         // gpsfake ends its gpsd when the file is fed; both clients lose it together.
-        ASSERT_TRUE(fake.WaitForExit(60000));
+        ASSERT_TRUE(c.fake->WaitForExit(60000));
         ASSERT_TRUE(ChildProcess::WaitFor(
             [&] { return Count(tmp.Read(name + ".logger.txt"), "COM-port read error!") > 0; }, 10000));
-        logger.Signal(SIGTERM);
-        ASSERT_TRUE(logger.WaitForExit(10000));
-        pipe.Stop();
-
+        c.logger->Signal(SIGTERM);
+        ASSERT_TRUE(c.logger->WaitForExit(10000));
+        c.pipe->Stop();
+    }
+    for (Case& c : cases) {
+        const std::string name = c.recording;
+        SCOPED_TRACE(name);
         Replay(name + ".relayed", name + ".replayed");
         const std::string recorded = ReadFile(std::string(KESTRAVE_TESTDATA_DIR) + "/" + name);
         const std::string relayed = tmp.Read(name + ".relayed");
@@ -200,7 +231,7 @@ TEST_F(GpsdInput, LoggingResumesWhenGpsdComesBack) {
     std::string flushed;
     std::unique_ptr<ChildProcess> logger;
     {
-        Helper fake(Fake("first", recorded.substr(0, half), 300), Path("fake1.txt"));
+        Helper fake(Fake("first", recorded.substr(0, half), 2500), Path("fake1.txt"));
         ASSERT_TRUE(ChildProcess::WaitFor([&] { return Listening(); }, 10000));
         say("gpsd started");
         logger.reset(new ChildProcess(Logger("live"), Path("logger.txt")));
@@ -210,11 +241,14 @@ TEST_F(GpsdInput, LoggingResumesWhenGpsdComesBack) {
     ASSERT_TRUE(ChildProcess::WaitFor([&] { return Count(tmp.Read("logger.txt"), "connection refused") > 0; }, 10000))
         << tmp.Read("logger.txt");
     say("the logger says gpsd is not running");
-    sleep(3);
+    // A few ticks of the outage, each trying the daemon again, before it returns.
+    const size_t triedBefore = Count(tmp.Read("logger.txt"), "COM-port open error (1)!");
+    ASSERT_TRUE(ChildProcess::WaitFor(
+        [&] { return Count(tmp.Read("logger.txt"), "COM-port open error (1)!") >= triedBefore + 2; }, 10000));
     flushed = tmp.Read(kTrack);
-    say("three seconds without gpsd");
+    say("two more ticks without gpsd");
     {
-        Helper fake(Fake("second", recorded.substr(half), 100), Path("fake2.txt"));
+        Helper fake(Fake("second", recorded.substr(half), 1200), Path("fake2.txt"));
         say("gpsd started again");
         ASSERT_TRUE(fake.WaitForExit(60000));
         say("gpsd stopped (the second half fed)");
@@ -223,7 +257,9 @@ TEST_F(GpsdInput, LoggingResumesWhenGpsdComesBack) {
     ASSERT_TRUE(ChildProcess::WaitFor([&] { return Count(tmp.Read("logger.txt"), "connection refused") > 1; }, 10000))
         << tmp.Read("logger.txt");
     say("the logger says gpsd is not running again");
-    sleep(2);
+    const size_t triedAgain = Count(tmp.Read("logger.txt"), "COM-port open error (1)!");
+    ASSERT_TRUE(ChildProcess::WaitFor(
+        [&] { return Count(tmp.Read("logger.txt"), "COM-port open error (1)!") >= triedAgain + 1; }, 10000));
     logger->Signal(SIGTERM);
     ASSERT_TRUE(logger->WaitForExit(10000));
     say("the logger stopped");

@@ -150,11 +150,23 @@ TEST(InputPollerSerial, OpensOnTheFirstTickAndReadsUntilNothingIsWaiting) {
     EXPECT_EQ(rig.sink.sentences.back(), "$GPGGA,2*00") << "a sentence split across ticks";
 }
 
-TEST(InputPollerSerial, AtMostTenReadsATick) {
+// A fast receiver is not outrun: a tick reads until the port has nothing more, up to
+// a cap far above any receiver's second, and says once when even that leaves more.
+TEST(InputPollerSerial, ATickReadsWhatThePortHoldsAndSaysOnceWhenItCannot) {
     PollerRig rig;
     rig.serial.Feed(std::string(20 * 1024, 'x'));
     rig.poller.Poll();
-    EXPECT_EQ(rig.serial.Calls(FakeSerialDevice::Op::Read), 10);
+    EXPECT_EQ(rig.serial.Calls(FakeSerialDevice::Op::Read), 21) << "twenty full chunks, then an empty read";
+    EXPECT_TRUE(rig.boxes.log.empty());
+
+    rig.serial.Feed(std::string((InputPoller::kMaxSerialReadsPerTick + 40) * InputPoller::kChunkBytes, 'x'));
+    rig.poller.Poll();
+    EXPECT_EQ(rig.serial.Calls(FakeSerialDevice::Op::Read), 21 + InputPoller::kMaxSerialReadsPerTick);
+    EXPECT_NE(rig.boxes.log.find(L"The receiver sends faster than Kestrave reads: 262144 bytes"), std::wstring::npos)
+        << std::string(rig.boxes.log.begin(), rig.boxes.log.end());
+    rig.serial.Feed(std::string(InputPoller::kMaxSerialReadsPerTick * InputPoller::kChunkBytes, 'x'));
+    rig.poller.Poll();
+    EXPECT_EQ(rig.boxes.log.find(L"faster"), rig.boxes.log.rfind(L"faster")) << "once a run";
 }
 
 TEST(InputPollerSerial, NoPortMeansNothingAndAReplayLeavesTheOpenPortAlone) {
