@@ -13,11 +13,8 @@ GgaResult ParseGga(const char* sentence, GpsFix& fix) {
     fix.satellites = kNoSatellites;
     double timeOfDay = 0.0;
     const char* comma = nullptr;
-    switch (StartSentence(sentence, "GGA,", fix, timeOfDay, &comma)) {
-        case Start::WrongType: return GgaResult::NotGga;
-        case Start::NoTime: return GgaResult::NoTime;
-        case Start::AfterTime: break;
-    }
+    const Start start = StartSentence(sentence, "GGA,", fix, timeOfDay, &comma);
+    if (start != Start::AfterTime) return start == Start::WrongType ? GgaResult::NotGga : GgaResult::NoTime;
     // The position comes from the RMC; here its four fields are only stepped over.
     static constexpr GgaResult kPositionFieldErrors[] = {GgaResult::NoLatitude, GgaResult::NoLongitude,
                                                          GgaResult::NoLatitude, GgaResult::NoLongitude};

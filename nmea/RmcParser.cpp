@@ -16,11 +16,8 @@ RmcResult ParseRmc(const char* sentence, GpsFix& fix) {
     fix.timeOfDay = kRmcNotParsed;
     double timeOfDay = 0.0;
     const char* comma = nullptr;
-    switch (StartSentence(sentence, "RMC,", fix, timeOfDay, &comma)) {
-        case Start::WrongType: return RmcResult::NotRmc;
-        case Start::NoTime: return RmcResult::NoTime;
-        case Start::AfterTime: break;
-    }
+    const Start start = StartSentence(sentence, "RMC,", fix, timeOfDay, &comma);
+    if (start != Start::AfterTime) return start == Start::WrongType ? RmcResult::NotRmc : RmcResult::NoTime;
     // Only an active fix, status exactly "A", is worth recording.
     if (comma[1] != 'A' || comma[2] != ',') return RmcResult::NotActive;
 

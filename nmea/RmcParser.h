@@ -2,15 +2,9 @@
 #include "nmea/GpsFix.h"
 
 // How far ParseRmc got: Parsed, or the field that stopped it.
+// The numbers are the steps of the sentence, in its order.
 enum class RmcResult {
-    Parsed = 0,
-    NotRmc = 1,
-    NoTime = 2,
-    BadLatitude = 3,
-    BadLongitude = 4,
-    NoSpeed = 5,
-    NoCourse = 6,
-    BadDate = 7,
+    Parsed = 0, NotRmc, NoTime, BadLatitude, BadLongitude, NoSpeed, NoCourse, BadDate,
     NotActive = 10,  // status other than "A": no fix worth recording
 };
 

@@ -19,13 +19,11 @@ constexpr int kMessageChars = 64;
 // the sentences around it.
 constexpr int kExplanationChars = kDisplayPathChars + 384;
 
-// Result codes of a flush.
-constexpr int kFlushCreateFolderFailed = 2;
-constexpr int kFlushOpenFailed = 3;
-constexpr int kFlushHeaderFailed = 4;
-constexpr int kFlushSeekFailed = 5;
-constexpr int kFlushWriteFailed = 6;
-constexpr int kFlushReadFailed = 7;
+// Result codes of a flush; callers OR them.
+enum : int {
+    kFlushCreateFolderFailed = 2, kFlushOpenFailed, kFlushHeaderFailed, kFlushSeekFailed, kFlushWriteFailed,
+    kFlushReadFailed,
+};
 
 // What the track and route writers share: pending lines of one local day in a buffer
 // the writer owns, the file of that day in the output folder, the flush that appends

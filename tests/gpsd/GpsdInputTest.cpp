@@ -230,6 +230,15 @@ TEST_F(GpsdInput, LoggingResumesWhenGpsdComesBack) {
     };
     std::string flushed;
     std::unique_ptr<ChildProcess> logger;
+    // Waits for the outage to be seen, then for more ticks of it, each trying the daemon again.
+    auto waitOutage = [&](size_t outage, size_t ticks) {
+        ASSERT_TRUE(ChildProcess::WaitFor(
+            [&] { return Count(tmp.Read("logger.txt"), "connection refused") >= outage; }, 10000))
+            << tmp.Read("logger.txt");
+        const size_t tried = Count(tmp.Read("logger.txt"), "COM-port open error (1)!");
+        ASSERT_TRUE(ChildProcess::WaitFor(
+            [&] { return Count(tmp.Read("logger.txt"), "COM-port open error (1)!") >= tried + ticks; }, 10000));
+    };
     {
         Helper fake(Fake("first", recorded.substr(0, half), 2500), Path("fake1.txt"));
         ASSERT_TRUE(ChildProcess::WaitFor([&] { return Listening(); }, 10000));
@@ -238,28 +247,18 @@ TEST_F(GpsdInput, LoggingResumesWhenGpsdComesBack) {
         ASSERT_TRUE(fake.WaitForExit(60000));
         say("gpsd stopped (the first half fed)");
     }
-    ASSERT_TRUE(ChildProcess::WaitFor([&] { return Count(tmp.Read("logger.txt"), "connection refused") > 0; }, 10000))
-        << tmp.Read("logger.txt");
-    say("the logger says gpsd is not running");
-    // A few ticks of the outage, each trying the daemon again, before it returns.
-    const size_t triedBefore = Count(tmp.Read("logger.txt"), "COM-port open error (1)!");
-    ASSERT_TRUE(ChildProcess::WaitFor(
-        [&] { return Count(tmp.Read("logger.txt"), "COM-port open error (1)!") >= triedBefore + 2; }, 10000));
+    waitOutage(1, 2);
     flushed = tmp.Read(kTrack);
-    say("two more ticks without gpsd");
+    say("the logger said gpsd is not running, two ticks ago");
     {
         Helper fake(Fake("second", recorded.substr(half), 1200), Path("fake2.txt"));
         say("gpsd started again");
         ASSERT_TRUE(fake.WaitForExit(60000));
         say("gpsd stopped (the second half fed)");
     }
-    // Wait for the second outage to be seen, and let it last some ticks, so what is said of it is settled.
-    ASSERT_TRUE(ChildProcess::WaitFor([&] { return Count(tmp.Read("logger.txt"), "connection refused") > 1; }, 10000))
-        << tmp.Read("logger.txt");
+    // The second outage lasts a tick more, so that what is said of it is settled.
+    waitOutage(2, 1);
     say("the logger says gpsd is not running again");
-    const size_t triedAgain = Count(tmp.Read("logger.txt"), "COM-port open error (1)!");
-    ASSERT_TRUE(ChildProcess::WaitFor(
-        [&] { return Count(tmp.Read("logger.txt"), "COM-port open error (1)!") >= triedAgain + 1; }, 10000));
     logger->Signal(SIGTERM);
     ASSERT_TRUE(logger->WaitForExit(10000));
     say("the logger stopped");

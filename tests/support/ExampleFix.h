@@ -5,20 +5,10 @@
 // track line "55.75000000, 37.61660000,0, 492.13, 39897.51233796, 25.03.09, 12:17:46"
 // and the route's first waypoint RRB001.
 inline GpsFix ExampleFix() {
-    GpsFix fix = {};
-    fix.day = 25;
-    fix.month = 3;
-    fix.year = 9;
-    fix.hour = 12;
-    fix.minute = 17;
-    fix.seconds = 46.0;
-    fix.timeOfDay = 12 * 3600 + 17 * 60 + 46;
-    fix.latitude = 55.75;
-    fix.longitude = 37.6166;
-    fix.altitude = 150.0;
-    fix.satellites = 8;
-    fix.hdop = 1.0;
-    return fix;
+    //            day month year hour minute satellites seconds timeOfDay
+    return GpsFix{25, 3, 9, 12, 17, 8, 46.0, 12 * 3600 + 17 * 60 + 46,
+                  // latitude longitude speedKmh altitude course hdop
+                  55.75, 37.6166, 0.0, 150.0, 0.0, 1.0};
 }
 
 // The example fix moved to another UTC date and time.

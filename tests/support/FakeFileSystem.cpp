@@ -5,12 +5,11 @@
 #include <cwchar>
 
 namespace {
-constexpr uint32_t kFileNotFound = 2;
-constexpr uint32_t kPathNotFound = 3;
-constexpr uint32_t kAccessDenied = 5;
-constexpr uint32_t kInvalidHandle = 6;
-constexpr uint32_t kNegativeSeek = 131;
-constexpr uint32_t kAlreadyExists = 183;
+// The Win32 error codes the handheld's file calls give.
+enum ErrorCode : uint32_t {
+    kNoError = 0, kFileNotFound = 2, kPathNotFound = 3, kAccessDenied = 5, kInvalidHandle = 6, kNegativeSeek = 131,
+    kAlreadyExists = 183,
+};
 }  // namespace
 
 void FakeFileSystem::FailNext(Op op, uint32_t error, int skip) { faults_[op] = Fault{true, skip, error}; }
@@ -200,11 +199,11 @@ bool FakeFileSystem::ParentExists(const std::wstring& path) const {
 FileHandle FakeFileSystem::Open(const std::wstring& path, bool writable, bool appends) {
     if (Trips(Op::Open)) return kInvalidFile;
     const uint32_t error = HasFolder(path)        ? kAccessDenied
-                           : HasFile(path)          ? 0
+                           : HasFile(path)          ? kNoError
                            : !writable              ? kFileNotFound
                            : !ParentExists(path)    ? kPathNotFound
-                                                    : 0;
-    if (error != 0) {
+                                                    : kNoError;
+    if (error != kNoError) {
         Fail(error);
         return kInvalidFile;
     }
