@@ -12,6 +12,11 @@
 
 namespace {
 
+// log has no menus: its port and speed are options. gpsd sets the receiver's speed.
+const PortAdvice kOptionPortAdvice = {L"name the receiver's tty with --device PATH",
+                                      L"give its speed with --speed BAUD"};
+const PortAdvice kGpsdPortAdvice = {L"name the receiver's tty with --device PATH", nullptr};
+
 class LogFace : public SessionFace {
 public:
     LogFace(const CommandLine& line, Clock& clock) : line_(line), clock_(clock) {}
@@ -20,6 +25,7 @@ public:
     const char* ClosingLine() const override { return "Stopped; the day files are in "; }
 
     int Run(Application& app, ConsoleObserver&) override {
+        app.poller.SetAdvice(HostApplication::ReadsGpsd() ? kGpsdPortAdvice : kOptionPortAdvice);
         PosixTickTimer timer;
         if (!timer.WaitForNextTick()) return 0;
         // The first tick loads the stored output folder.

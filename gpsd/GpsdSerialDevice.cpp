@@ -244,8 +244,10 @@ bool GpsdSerialDevice::DescribeReadFailure(wchar_t* out, int chars) {
     return true;
 }
 
-bool GpsdSerialDevice::DescribeOpenFailure(wchar_t* out, int chars) {
-    out[0] = L'\0';
+// gpsd's failures are worded here, alike for every face: they name the daemon, not
+// a port of ours.
+bool GpsdSerialDevice::OpenFailure(PortOpenFailure* failure) {
+    *failure = PortOpenFailure{};
     const int error = static_cast<int>(lastError_);
     char unknown[32];
     const char* reason = ErrorWords(error, unknown);
@@ -285,6 +287,7 @@ bool GpsdSerialDevice::DescribeOpenFailure(wchar_t* out, int chars) {
                      host_, port_);
             break;
     }
-    Utf8ToWide(text, out, chars);
+    failure->cause = PortOpenCause::Said;
+    Utf8ToWide(text, failure->detail, PortOpenFailure::kDetailChars);
     return true;
 }

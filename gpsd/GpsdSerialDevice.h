@@ -41,7 +41,7 @@ public:
     bool Read(SerialHandle port, void* data, uint32_t size, uint32_t* count) override;
     void Close(SerialHandle port) override;
     uint32_t LastError() override { return lastError_; }
-    bool DescribeOpenFailure(wchar_t* out, int chars) override;
+    bool OpenFailure(PortOpenFailure* failure) override;
     bool DescribeReadFailure(wchar_t* out, int chars) override;
     bool Describe(int32_t portNumber, wchar_t* out, int chars) override;
 

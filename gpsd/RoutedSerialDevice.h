@@ -34,7 +34,7 @@ public:
     }
     void Close(SerialHandle port) override { opened_->Close(port); }
     uint32_t LastError() override { return opened_->LastError(); }
-    bool DescribeOpenFailure(wchar_t* out, int chars) override { return opened_->DescribeOpenFailure(out, chars); }
+    bool OpenFailure(PortOpenFailure* failure) override { return opened_->OpenFailure(failure); }
     bool DescribeReadFailure(wchar_t* out, int chars) override { return opened_->DescribeReadFailure(out, chars); }
     bool Describe(int32_t portNumber, wchar_t* out, int chars) override;
     // What the number opens on the tty route, whichever route is taken now.

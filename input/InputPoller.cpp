@@ -148,8 +148,11 @@ void InputPoller::PollSerialPort() {
 // The status box repeats the numbered error every tick; the log box gets the cause
 // in words once, and again only when it changes or after the port opened in between.
 void InputPoller::SayWhyNotOpen() {
+    PortOpenFailure failure;
+    if (!port_.OpenFailure(&failure)) return;
     wchar_t cause[kOpenFailureChars];
-    if (port_.DescribeOpenFailure(cause, kOpenFailureChars)) SayCause(cause);
+    WordPortOpenFailure(failure, *advice_, cause, kOpenFailureChars);
+    SayCause(cause);
 }
 
 // A device that can tell why a read failed (a lost network connection) says so once,
@@ -184,10 +187,16 @@ void InputPoller::WatchForSentences(bool bytesRead, bool sentenceHandedOn) {
         swprintf(named, sizeof named / sizeof named[0], L", %ls,", device);
     }
     wchar_t message[2 * kDisplayPathChars + 256];
-    swprintf(message, sizeof message / sizeof message[0],
-             L"Bytes arrive on COM%d%ls but no NMEA sentence at %d baud: is the speed right? Receivers usually send "
-             L"at 9600 or 4800 (Tools > Select port speed).\r\n",
-             static_cast<int>(port_.portNumber), named, static_cast<int>(port_.portSpeed));
+    if (advice_->chooseSpeed == nullptr) {
+        swprintf(message, sizeof message / sizeof message[0],
+                 L"Bytes arrive on COM%d%ls but no NMEA sentence: is it a GPS receiver that sends there?\r\n",
+                 static_cast<int>(port_.portNumber), named);
+    } else {
+        swprintf(message, sizeof message / sizeof message[0],
+                 L"Bytes arrive on COM%d%ls but no NMEA sentence at %d baud: is the speed right? Receivers usually "
+                 L"send at 9600 or 4800; %ls.\r\n",
+                 static_cast<int>(port_.portNumber), named, static_cast<int>(port_.portSpeed), advice_->chooseSpeed);
+    }
     boxes_.AppendText(kLogBox, message);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include "input/PortOpenWords.h"
 #include "input/SerialPort.h"
 #include "nmea/SentenceAssembler.h"
 #include "output/RouteWriter.h"
@@ -27,6 +28,8 @@ public:
                 TrackWriter& track, RouteWriter& route, TextBoxes& boxes);
 
     void Poll();
+    // The words of the face for what the user can do about the port; kept, not copied.
+    void SetAdvice(const PortAdvice& advice) { advice_ = &advice; }
 
     // Takes over an open file for replay; a file still being replayed is closed first.
     // path names it in a read error's message.
@@ -77,6 +80,7 @@ private:
     wchar_t replayPath_[kDisplayPathChars] = {};
     uint8_t chunk_[kChunkBytes] = {};
     bool outrunSaid_ = false;
+    const PortAdvice* advice_ = &kPlainPortAdvice;
     wchar_t openFailure_[kOpenFailureChars] = {};  // the cause last told, empty once the port opened
     int ticksWithoutSentence_ = 0;
     bool saidNoSentence_ = false;

@@ -40,11 +40,9 @@ public:
     void SelectSpeed(int32_t speed);
 
     bool IsOpen() const { return handle_ != kInvalidSerial; }
-    // After a failed Open: the device's account of why, in words; false when there is
-    // none, as for a negative port number, which asks no device.
-    bool DescribeOpenFailure(wchar_t* out, int chars) {
-        return portNumber >= 0 && device_.DescribeOpenFailure(out, chars);
-    }
+    // After a failed Open: the device's account of why; false when there is none, as
+    // for a negative port number, which asks no device.
+    bool OpenFailure(PortOpenFailure* failure) { return portNumber >= 0 && device_.OpenFailure(failure); }
     // After a failed Read: the device's account of why, if it has one.
     bool DescribeReadFailure(wchar_t* out, int chars) { return device_.DescribeReadFailure(out, chars); }
     // What COM<number> leads to, for a port menu (SerialDevice::Describe).

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include "platform/PortOpenFailure.h"
 
 // A serial (COM) device as the port needs it, one call per step of opening it, so
 // that a failed step can be told apart from the others. Every operation that can
@@ -41,9 +42,9 @@ public:
     virtual void Close(SerialHandle port) = 0;
     // The system error code of the last failed operation.
     virtual uint32_t LastError() = 0;
-    // After an opening that failed, at Open or at a later step of it: one sentence that
-    // names the device, says why in words and what to do. False when there is none.
-    virtual bool DescribeOpenFailure(wchar_t* out, int chars) = 0;
+    // After an opening that failed, at Open or at a later step of it: which device and
+    // why. False, the cause None, when there is nothing to tell.
+    virtual bool OpenFailure(PortOpenFailure* failure) = 0;
     // After a failed Read, when the device knows more than that it failed (a network
     // connection that was closed): one sentence naming the device and the reason.
     // False, out empty, when there is nothing to add.

@@ -1,5 +1,11 @@
 #include "shell/Application.h"
 
+namespace {
+// Both window programs choose the port and its speed in the Tools menu.
+const PortAdvice kMenuPortAdvice = {L"choose another port in Tools > Select input port",
+                                    L"choose another speed in Tools > Select port speed"};
+}  // namespace
+
 Application::Application(FileSystem& files, Clock& clock, LocalTimeZone& zone, SerialDevice& serial,
                          SettingsStore& store, KeepAwake& keepAwake)
     : dialog(flags.flushRequested),
@@ -14,4 +20,5 @@ Application::Application(FileSystem& files, Clock& clock, LocalTimeZone& zone, S
       folderDialog(files, track, route, settings),
       window(files, keepAwake, flags, dialog, messageCounter, track, route, poller, port, settings) {
     window.SetRollover(&processor.Rollover());
+    poller.SetAdvice(kMenuPortAdvice);
 }

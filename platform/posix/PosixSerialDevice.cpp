@@ -264,87 +264,78 @@ bool PosixSerialDevice::SetReadTimeout(SerialHandle port, uint32_t firstByteWait
     return true;
 }
 
-bool PosixSerialDevice::DescribeOpenFailure(wchar_t* out, int chars) {
-    out[0] = L'\0';
+bool PosixSerialDevice::OpenFailure(PortOpenFailure* failure) {
+    *failure = PortOpenFailure{};
     if (openStep_ == OpenStep::None) return false;
-    char text[kPathBytes + 512];
-    DescribeStep(text, sizeof text);
-    Utf8ToWide(text, out, chars);
+    const int error = static_cast<int>(lastError_);
+    char unknown[32];
+    Utf8ToWide(ErrorWords(error, unknown), failure->reason, PortOpenFailure::kReasonChars);
+    Utf8ToWide(openPath_, failure->device, PortOpenFailure::kDeviceChars);
+    failure->cause = CauseOf(error);
+    switch (failure->cause) {
+        case PortOpenCause::Unbound:
+        case PortOpenCause::Unresolved:
+            Utf8ToWide(openName_, failure->device, PortOpenFailure::kDeviceChars);
+            break;
+        case PortOpenCause::Missing:
+            FindLinkTarget(failure);
+            break;
+        case PortOpenCause::Denied:
+            FindGroup(failure);
+            break;
+        case PortOpenCause::Busy:
+            FindHolder(failure);
+            break;
+        case PortOpenCause::Speed:
+            failure->number = openBaud_;
+            break;
+        case PortOpenCause::NotSerial:
+            // "Inappropriate ioctl for device" says no more than the cause.
+            failure->reason[0] = L'\0';
+            break;
+        default:
+            break;
+    }
     return true;
 }
 
-void PosixSerialDevice::DescribeStep(char* text, int textBytes) {
-    const size_t room = static_cast<size_t>(textBytes);
-    const int error = static_cast<int>(lastError_);
-    char unknown[32];
-    const char* reason = ErrorWords(error, unknown);
+// The failed step and its error, as a cause.
+PortOpenCause PosixSerialDevice::CauseOf(int error) const {
     switch (openStep_) {
         case OpenStep::None:
+            return PortOpenCause::None;
         case OpenStep::Resolve:
-            if (error == ENOENT) {
-                snprintf(text, room, "no device for %s (nothing plugged in?)", openName_);
-            } else {
-                snprintf(text, room, "cannot find the device for %s: %s; check the ports/ links and --device.",
-                         openName_, reason);
-            }
-            return;
+            return error == ENOENT ? PortOpenCause::Unbound : PortOpenCause::Unresolved;
         case OpenStep::Open:
-            if (error == ENOENT) {
-                DescribeMissing(text, textBytes);
-            } else if (error == EACCES || error == EPERM) {
-                DescribeDenied(text, textBytes);
-            } else if (error == EBUSY) {
-                DescribeHolder(text, textBytes);
-            } else if (error == ENXIO || error == ENODEV || error == EIO) {
-                snprintf(text, room, "no device answers at %s (%s): is the receiver plugged in, and is it this port?",
-                         openPath_, reason);
-            } else {
-                snprintf(text, room, "cannot open %s: %s; check the device, or choose another port.", openPath_,
-                         reason);
-            }
-            return;
+            if (error == ENOENT) return PortOpenCause::Missing;
+            if (error == EACCES || error == EPERM) return PortOpenCause::Denied;
+            if (error == EBUSY) return PortOpenCause::Busy;
+            if (error == ENXIO || error == ENODEV || error == EIO) return PortOpenCause::NoAnswer;
+            return PortOpenCause::Other;
         case OpenStep::Lock:
-            if (error == EWOULDBLOCK) {
-                DescribeHolder(text, textBytes);
-            } else {
-                snprintf(text, room, "cannot lock %s for this program alone: %s; check the device.", openPath_,
-                         reason);
-            }
-            return;
+            return error == EWOULDBLOCK ? PortOpenCause::Busy : PortOpenCause::NoLock;
         case OpenStep::Terminal:
-            snprintf(text, room, "%s is not a serial device: choose the receiver's tty instead.", openPath_);
-            return;
+            return PortOpenCause::NotSerial;
         case OpenStep::Line:
-            snprintf(text, room, "%s does not take %u baud, 8N1: %s. Choose another speed (Tools > Select port speed).",
-                     openPath_, openBaud_, reason);
-            return;
+            return PortOpenCause::Speed;
         case OpenStep::Timeout:
-            snprintf(text, room, "cannot set the read timeout of %s: %s; unplug the receiver and plug it in again.",
-                     openPath_, reason);
-            return;
+            return PortOpenCause::Timeout;
     }
+    return PortOpenCause::Other;
 }
 
 // A link of the ports/ folder is there; what it leads to is not.
-void PosixSerialDevice::DescribeMissing(char* text, int textBytes) {
-    const size_t room = static_cast<size_t>(textBytes);
+void PosixSerialDevice::FindLinkTarget(PortOpenFailure* failure) const {
     char target[kPathBytes];
     const ssize_t length = readlink(openPath_, target, sizeof target - 1);
-    if (length <= 0) {
-        snprintf(text, room, "%s does not exist: is the receiver plugged in?", openPath_);
-        return;
-    }
+    if (length <= 0) return;
     target[length] = '\0';
-    // A message cut at the box's width still says what matters first.
-    if (snprintf(text, room, "%s leads to %s, which does not exist: is the receiver plugged in?", openPath_, target) < 0) {
-        text[0] = '\0';
-    }
+    Utf8ToWide(target, failure->detail, PortOpenFailure::kDetailChars);
 }
 
-// Usually the tty belongs to a group (dialout) that its users join; a tty whose
-// group may not read it needs its mode changed first.
-void PosixSerialDevice::DescribeDenied(char* text, int textBytes) {
-    const size_t room = static_cast<size_t>(textBytes);
+// The group that may read the tty (dialout, usually), and its mode when even that
+// group may not.
+void PosixSerialDevice::FindGroup(PortOpenFailure* failure) const {
     char group[64] = "dialout";
     struct stat device {};
     const bool known = stat(openPath_, &device) == 0;
@@ -356,30 +347,17 @@ void PosixSerialDevice::DescribeDenied(char* text, int textBytes) {
             snprintf(group, sizeof group, "%s", found->gr_name);
         }
     }
-    if (!known || (device.st_mode & S_IRGRP) != 0) {
-        snprintf(text, room,
-                 "Permission denied on %s: add yourself to the %s group (sudo usermod -aG %s $USER), then log in "
-                 "again.",
-                 openPath_, group, group);
-    } else {
-        snprintf(text, room,
-                 "Permission denied on %s: its mode (%03o) lets not even its group %s read it; allow that (sudo chmod "
-                 "g+rw %s), add yourself to the group (sudo usermod -aG %s $USER), then log in again.",
-                 openPath_, static_cast<unsigned>(device.st_mode & 0777), group, openPath_, group);
-    }
+    Utf8ToWide(group, failure->detail, PortOpenFailure::kDetailChars);
+    failure->number = !known || (device.st_mode & S_IRGRP) != 0 ? PortOpenFailure::kGroupMayRead
+                                                                 : static_cast<uint32_t>(device.st_mode & 0777);
 }
 
-void PosixSerialDevice::DescribeHolder(char* text, int textBytes) {
-    const size_t room = static_cast<size_t>(textBytes);
+void PosixSerialDevice::FindHolder(PortOpenFailure* failure) const {
     char name[64];
     const pid_t holder = FindDeviceHolder(openPath_, name, sizeof name);
-    if (holder > 0) {
-        snprintf(text, room, "%s is in use by process %d (%s): stop it, or read the receiver through that program.",
-                 openPath_, static_cast<int>(holder), name);
-    } else {
-        snprintf(text, room, "%s is in use by another program: stop it, or read the receiver through that program.",
-                 openPath_);
-    }
+    if (holder <= 0) return;
+    failure->number = static_cast<uint32_t>(holder);
+    Utf8ToWide(name, failure->detail, PortOpenFailure::kDetailChars);
 }
 
 bool PosixSerialDevice::RaiseModemLine(SerialHandle port, int line) {

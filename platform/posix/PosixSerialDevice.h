@@ -44,9 +44,9 @@ public:
     void Close(SerialHandle port) override;
     uint32_t LastError() override { return lastError_; }
     bool Describe(int32_t portNumber, wchar_t* out, int chars) override;
-    // Composed when asked, from the step that failed and its error; for a port held
-    // by another program, /proc is searched then for the holder.
-    bool DescribeOpenFailure(wchar_t* out, int chars) override;
+    // Found when asked, from the step that failed and its error; for a port held by
+    // another program, /proc is searched then for the holder.
+    bool OpenFailure(PortOpenFailure* failure) override;
 
     // The host path that a device name like "COM3:" opens; false (ENOENT) for a
     // name that is not a COM port, for "None", for COM0 without a link and for a
@@ -62,11 +62,11 @@ private:
     bool Fail();
     bool Fail(int error);
     bool RaiseModemLine(SerialHandle port, int line);
-    // The reason of a failed step in words, for DescribeOpenFailure.
-    void DescribeStep(char* text, int textBytes);
-    void DescribeHolder(char* text, int textBytes);
-    void DescribeMissing(char* text, int textBytes);
-    void DescribeDenied(char* text, int textBytes);
+    // What OpenFailure tells of the failed step.
+    PortOpenCause CauseOf(int error) const;
+    void FindLinkTarget(PortOpenFailure* failure) const;
+    void FindGroup(PortOpenFailure* failure) const;
+    void FindHolder(PortOpenFailure* failure) const;
 
     char settingsDir_[kPathBytes] = {};
     char boundDevice_[kPathBytes] = {};

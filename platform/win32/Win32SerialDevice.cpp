@@ -154,43 +154,29 @@ void Win32SerialDevice::Close(SerialHandle port) {
     CloseHandle(handle);
 }
 
-bool Win32SerialDevice::DescribeOpenFailure(wchar_t* out, int chars) {
-    out[0] = L'\0';
+bool Win32SerialDevice::OpenFailure(PortOpenFailure* failure) {
+    *failure = PortOpenFailure{};
     if (openStep_ == OpenStep::None) return false;
-    wchar_t reason[256];
-    SystemErrorText(lastError_, reason, 256);
-    const size_t room = static_cast<size_t>(chars);
+    SystemErrorText(lastError_, failure->reason, PortOpenFailure::kReasonChars);
+    swprintf(failure->device, PortOpenFailure::kDeviceChars, L"%ls", openName_);
     switch (openStep_) {
         case OpenStep::None:
         case OpenStep::Open:
-            if (lastError_ == ERROR_FILE_NOT_FOUND || lastError_ == ERROR_PATH_NOT_FOUND) {
-                swprintf(out, room,
-                         L"%ls does not exist on this computer: plug the receiver in, or choose another port in Tools > "
-                         L"Select input port.",
-                         openName_);
-            } else if (lastError_ == ERROR_ACCESS_DENIED || lastError_ == ERROR_SHARING_VIOLATION) {
-                swprintf(out, room,
-                         L"%ls is in use by another program: close that program, or choose another port in Tools > "
-                         L"Select input port.",
-                         openName_);
-            } else {
-                swprintf(out, room, L"%ls cannot be opened: %ls. Choose another port in Tools > Select input port.",
-                         openName_, reason);
-            }
+            failure->cause = lastError_ == ERROR_FILE_NOT_FOUND || lastError_ == ERROR_PATH_NOT_FOUND
+                                 ? PortOpenCause::Missing
+                             : lastError_ == ERROR_ACCESS_DENIED || lastError_ == ERROR_SHARING_VIOLATION
+                                 ? PortOpenCause::Busy
+                                 : PortOpenCause::Other;
             break;
         case OpenStep::Queues:
-            swprintf(out, room,
-                     L"%ls is not a serial port (%ls): choose the receiver's port in Tools > Select input port.",
-                     openName_, reason);
+            failure->cause = PortOpenCause::NotSerial;
             break;
         case OpenStep::Line:
-            swprintf(out, room, L"%ls does not take %lu baud, 8N1: %ls. Choose another speed (Tools > Select port speed).",
-                     openName_, static_cast<unsigned long>(openBaud_), reason);
+            failure->cause = PortOpenCause::Speed;
+            failure->number = openBaud_;
             break;
         case OpenStep::Timeout:
-            swprintf(out, room,
-                     L"The read timeout of %ls cannot be set: %ls. Unplug the receiver and plug it in again.",
-                     openName_, reason);
+            failure->cause = PortOpenCause::Timeout;
             break;
     }
     return true;

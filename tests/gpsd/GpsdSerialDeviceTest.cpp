@@ -118,30 +118,37 @@ TEST(GpsdSerialDevice, RelaysSentencesAndFailsAReadWhenGpsdHangsUp) {
     gpsd.Close(port);
 }
 
+// gpsd words its own failures, the same for every face.
+std::string Why(GpsdSerialDevice& gpsd) {
+    PortOpenFailure failure;
+    if (!gpsd.OpenFailure(&failure)) return "(none)";
+    EXPECT_EQ(failure.cause, PortOpenCause::Said);
+    return ToUtf8(failure.detail);
+}
+
 TEST(GpsdSerialDevice, SaysWhyItCannotOpen) {
     GpsdSerialDevice gpsd;
-    wchar_t why[512];
+    std::string why;
     {
         StandIn daemon;
         daemon.Serve("{\"class\":\"DEVICES\",\"devices\":[]}\n");
         ASSERT_TRUE(gpsd.Bind(daemon.server.c_str()));
         EXPECT_EQ(gpsd.Open(L"COM1:"), kInvalidSerial);
-        ASSERT_TRUE(gpsd.DescribeOpenFailure(why, 512));
-        EXPECT_EQ(ToUtf8(why), "gpsd at " + daemon.server +
+        EXPECT_EQ(Why(gpsd), "gpsd at " + daemon.server +
                                    " has no receiver: plug one in, or add it to gpsd (sudo gpsdctl add /dev/ttyACM0).");
     }
     // The stand-in is gone, and nothing listens on its port now.
     EXPECT_FALSE(gpsd.Answers(200));
     EXPECT_EQ(gpsd.Open(L"COM1:"), kInvalidSerial);
-    ASSERT_TRUE(gpsd.DescribeOpenFailure(why, 512));
-    EXPECT_NE(ToUtf8(why).find("gpsd is not running at " + std::string(gpsd.Host()) + ":" + gpsd.Port() +
+    why = Why(gpsd);
+    EXPECT_NE(why.find("gpsd is not running at " + std::string(gpsd.Host()) + ":" + gpsd.Port() +
                                " (connection refused)"),
               std::string::npos)
-        << ToUtf8(why);
+        << why;
     ASSERT_TRUE(gpsd.Bind("no-such-host.invalid"));
     EXPECT_EQ(gpsd.Open(L"COM1:"), kInvalidSerial);
-    ASSERT_TRUE(gpsd.DescribeOpenFailure(why, 512));
-    EXPECT_EQ(ToUtf8(why).rfind("cannot find the gpsd host no-such-host.invalid: ", 0), 0u) << ToUtf8(why);
+    why = Why(gpsd);
+    EXPECT_EQ(why.rfind("cannot find the gpsd host no-such-host.invalid: ", 0), 0u) << why;
 }
 
 }  // namespace

@@ -347,7 +347,7 @@ TEST(InputPollerNoSentenceHint, OnceAfterFiveTicksOfBytesAndAgainOnlyAfterASente
     }
     EXPECT_EQ(Count(rig.boxes.log, L"Bytes arrive on COM1"), 1) << rig.boxes.log;
     EXPECT_NE(rig.boxes.log.find(L"no NMEA sentence at 4800 baud: is the speed right? Receivers usually send at 9600 "
-                                 L"or 4800 (Tools > Select port speed)."),
+                                 L"or 4800; choose another speed."),
               std::wstring::npos)
         << rig.boxes.log;
 

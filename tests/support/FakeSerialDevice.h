@@ -80,10 +80,13 @@ public:
         dtr = rts = false;
     }
     uint32_t LastError() override { return lastError_; }
-    // What the test set in openFailure, while it is not empty.
-    bool DescribeOpenFailure(wchar_t* out, int chars) override {
-        swprintf(out, static_cast<size_t>(chars), L"%ls", openFailure.c_str());
-        return !openFailure.empty();
+    // What the test set in openFailure, while it is not empty, as said by the device.
+    bool OpenFailure(PortOpenFailure* failure) override {
+        *failure = PortOpenFailure{};
+        if (openFailure.empty()) return false;
+        failure->cause = PortOpenCause::Said;
+        swprintf(failure->detail, PortOpenFailure::kDetailChars, L"%ls", openFailure.c_str());
+        return true;
     }
     // The device in memory stands behind no host port.
     bool Describe(int32_t, wchar_t* out, int chars) override {

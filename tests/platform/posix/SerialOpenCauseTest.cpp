@@ -14,6 +14,7 @@
 
 #include <string>
 
+#include "input/PortOpenWords.h"
 #include "input/SerialPort.h"
 #include "platform/Utf8.h"
 #include "platform/posix/PosixSerialDevice.h"
@@ -29,9 +30,11 @@ std::string Cause(PosixSerialDevice& device, int32_t portNumber, int32_t* code) 
     SerialPort port(device);
     port.portNumber = portNumber;
     *code = port.Open();
+    PortOpenFailure failure;
+    if (!port.OpenFailure(&failure)) return "(none)";
     wchar_t wide[1024];
+    WordPortOpenFailure(failure, kPlainPortAdvice, wide, 1024);
     char text[4096];
-    if (!port.DescribeOpenFailure(wide, 1024)) return "(none)";
     WideToUtf8(wide, text, sizeof text);
     return text;
 }
@@ -76,15 +79,15 @@ TEST_F(SerialOpenCause, AMissingPathOrNumberSaysNothingIsPluggedIn) {
     const std::string missing = tmp.path + "/ttyUSB0";
     PosixSerialDevice bound(tmp.path.c_str(), missing.c_str());
     int32_t code = 0;
-    EXPECT_EQ(Cause(bound, 1, &code), missing + " does not exist: is the receiver plugged in?");
+    EXPECT_EQ(Cause(bound, 1, &code), missing + " does not exist: plug the receiver in, or choose another port.");
     EXPECT_EQ(code, SerialPort::kOpenFailed);
 
     mkdir((tmp.path + "/ports").c_str(), 0755);
     ASSERT_EQ(symlink(missing.c_str(), (tmp.path + "/ports/com2").c_str()), 0);
     PosixSerialDevice unbound(tmp.path.c_str());
     EXPECT_EQ(Cause(unbound, 2, &code),
-              tmp.path + "/ports/com2 leads to " + missing + ", which does not exist: is the receiver plugged in?");
-    EXPECT_EQ(Cause(unbound, 0, &code), "no device for COM0 (nothing plugged in?)")
+              tmp.path + "/ports/com2 leads to " + missing + ", which does not exist: plug the receiver in, or choose another port.");
+    EXPECT_EQ(Cause(unbound, 0, &code), "no device for COM0 (nothing plugged in?): plug the receiver in, or choose another port.")
         << "COM0 has no device without a link";
 }
 
@@ -93,7 +96,7 @@ TEST_F(SerialOpenCause, AFileThatIsNoTerminalIsNamed) {
     const std::string path = tmp.path + "/notes.txt";
     PosixSerialDevice device(tmp.path.c_str(), path.c_str());
     int32_t code = 0;
-    EXPECT_EQ(Cause(device, 1, &code), path + " is not a serial device: choose the receiver's tty instead.");
+    EXPECT_EQ(Cause(device, 1, &code), path + " is not a serial port: choose another port.");
     EXPECT_EQ(code, SerialPort::kSetupQueuesFailed);
 }
 
@@ -102,14 +105,16 @@ TEST_F(SerialOpenCause, ALaterStepGivesTheSystemsReasonAndWhatToDo) {
     SerialPort port(device);
     port.portSpeed = 0;  // a rate no driver takes
     EXPECT_EQ(port.Open(), SerialPort::kSetLineFailed);
-    wchar_t said[512];
-    ASSERT_TRUE(port.DescribeOpenFailure(said, 512));
-    EXPECT_EQ(std::wstring(said), L"" + std::wstring(slavePath.begin(), slavePath.end()) +
-                                      L" does not take 0 baud, 8N1: Invalid argument. Choose another speed (Tools > "
-                                      L"Select port speed).");
+    PortOpenFailure failure;
+    ASSERT_TRUE(port.OpenFailure(&failure));
+    EXPECT_EQ(failure.cause, PortOpenCause::Speed);
+    EXPECT_EQ(failure.number, 0u);
+    EXPECT_EQ(std::wstring(failure.reason), L"Invalid argument");
+    EXPECT_EQ(std::wstring(failure.device), std::wstring(slavePath.begin(), slavePath.end()));
     port.portSpeed = 4800;
     EXPECT_EQ(port.Open(), 0);
-    EXPECT_FALSE(port.DescribeOpenFailure(said, 512)) << "an opening that succeeded leaves nothing to tell";
+    EXPECT_FALSE(port.OpenFailure(&failure)) << "an opening that succeeded leaves nothing to tell";
+    EXPECT_EQ(failure.cause, PortOpenCause::None);
 }
 
 TEST_F(SerialOpenCause, PermissionNamesTheGroupToJoinOrTheModeThatKeepsItOut) {
@@ -159,7 +164,7 @@ TEST_F(SerialOpenCause, APortInUseNamesTheProcessThatHoldsIt) {
     PosixSerialDevice device(tmp.path.c_str(), slavePath.c_str());
     int32_t code = 0;
     EXPECT_EQ(Cause(device, 1, &code), slavePath + " is in use by process " + std::to_string(holder) +
-                                           " (gpsholder): stop it, or read the receiver through that program.");
+                                           " (gpsholder): stop it, or read the receiver through that program, or choose another port.");
     EXPECT_EQ(code, SerialPort::kOpenFailed);
 
     close(done[1]);
@@ -192,7 +197,10 @@ TEST_F(SerialOpenCause, TheLoggerSaysOnceWhenBytesBringNoSentence) {
     const std::string output = tmp.Read("log.txt");
     const size_t first = output.find(hint);
     EXPECT_EQ(output.find(hint, first + 1), std::string::npos) << output;
-    EXPECT_NE(output.find("no NMEA sentence at 4800 baud: is the speed right?"), std::string::npos) << output;
+    EXPECT_NE(output.find("no NMEA sentence at 4800 baud: is the speed right? Receivers usually send at 9600 or 4800; "
+                          "give its speed with --speed BAUD."),
+              std::string::npos)
+        << "log names its option, not a menu: " << output;
 }
 
 }  // namespace
