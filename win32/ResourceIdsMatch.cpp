@@ -4,15 +4,38 @@
 #include "shell/resources/Resources.h"
 #include "win32/ResourceIds.h"
 
-static_assert(IDC_STATUS_BOX == kStatusBox, "status box id");
-static_assert(IDC_LOG_BOX == kLogBox, "log box id");
-static_assert(IDM_CLOSE_NOW == kCommandCloseNow, "Ctrl+Q command");
-static_assert(IDM_ABOUT == kCommandAbout, "About command");
-static_assert(IDM_EXIT == kCommandExit, "Exit command");
-static_assert(IDM_READ_NMEA == kCommandReadNmeaFile, "Read NMEA file command");
-static_assert(IDM_OUTPUT_FOLDER == kCommandSelectOutputFolder, "Select Output folder command");
-static_assert(IDM_PORT_NONE == kCommandPortNone, "port None command");
-static_assert(IDM_PORT_COM0 == kCommandPortFirst, "COM0 command");
-static_assert(IDM_PORT_COM15 == kCommandPortLast, "COM15 command");
-static_assert(IDM_SPEED_4800 == kCommandSpeedFirst, "4800 command");
-static_assert(IDM_SPEED_115200 == kCommandSpeedLast, "115200 command");
+namespace {
+
+struct IdPair {
+    int resource;  // the .rc file's number
+    int code;      // the constant the program uses
+};
+
+constexpr IdPair kIds[] = {
+    {IDC_STATUS_BOX, kStatusBox},
+    {IDC_LOG_BOX, kLogBox},
+    {IDM_CLOSE_NOW, kCommandCloseNow},
+    {IDM_ABOUT, kCommandAbout},
+    {IDM_EXIT, kCommandExit},
+    {IDM_READ_NMEA, kCommandReadNmeaFile},
+    {IDM_OUTPUT_FOLDER, kCommandSelectOutputFolder},
+    {IDM_PORT_NONE, kCommandPortNone},
+    {IDM_PORT_COM0, kCommandPortFirst},
+    {IDM_PORT_COM15, kCommandPortLast},
+    {IDM_SPEED_4800, kCommandSpeedFirst},
+    {IDM_SPEED_115200, kCommandSpeedLast},
+};
+
+// The first pair whose numbers differ, or the count when all agree.
+constexpr int FirstMismatch() {
+    int index = 0;
+    for (const IdPair& pair : kIds) {
+        if (pair.resource != pair.code) return index;
+        ++index;
+    }
+    return index;
+}
+
+static_assert(FirstMismatch() == sizeof kIds / sizeof kIds[0], "a resource id differs from its constant in Resources.h");
+
+}  // namespace

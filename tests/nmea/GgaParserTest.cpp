@@ -84,12 +84,7 @@ TEST(GgaParser, AltitudeOnlyInMetres) {
     }
 }
 
-struct FailingGga {
-    const char* sentence;
-    int expected;
-};
-
-constexpr FailingGga kFailures[] = {
+constexpr SentenceStep kFailures[] = {
     {"$GPGGA,123519", 2},
     {"$GPGGA,123519,4807.038", 3},
     {"$GPGGA,123519,4807\xb0" "038,N,01131.000,E,1,08,0.9,545.4,M*00", 3},
@@ -104,7 +99,7 @@ constexpr FailingGga kFailures[] = {
 };
 
 TEST(GgaParser, FailingStepNamesTheResult) {
-    for (const FailingGga& c : kFailures) {
+    for (const SentenceStep& c : kFailures) {
         GpsFix fix = MarkedFix();
         EXPECT_EQ(Gga(c.sentence, fix), c.expected) << c.sentence;
         EXPECT_EQ(fix.timeOfDay, kGgaNotParsed) << c.sentence;
@@ -132,22 +127,16 @@ TEST(GgaParser, SatelliteCountBeyond32BitsSaturates) {
 }
 
 TEST(GgaParser, NeverReadsBytesAfterTheTerminatingNul) {
-    struct StaleCase {
-        const char* shortSentence;
-        int expected;
-    };
-    constexpr StaleCase kStaleCases[] = {
+    constexpr SentenceStep kStaleCases[] = {
         {"$GPGGA,1", 2},
         {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,", 8},
         {"$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,", 10},
     };
-    for (const StaleCase& c : kStaleCases) {
-        SCOPED_TRACE(c.shortSentence);
-        char buffer[128] = {};
-        std::strcpy(buffer, kExample);
-        std::memcpy(buffer, c.shortSentence, std::strlen(c.shortSentence) + 1);
+    for (const SentenceStep& c : kStaleCases) {
+        SCOPED_TRACE(c.sentence);
+        StaleBuffer buffer(kExample, c.sentence);
         GpsFix fix = MarkedFix();
-        EXPECT_EQ(Gga(buffer, fix), c.expected);
+        EXPECT_EQ(Gga(buffer.bytes, fix), c.expected);
         EXPECT_EQ(fix.timeOfDay, kGgaNotParsed);
         EXPECT_EQ(fix.altitude, kNoAltitude);
     }

@@ -100,12 +100,7 @@ TEST(RmcParser, DateMustBeSixCharacters) {
     }
 }
 
-struct FailingRmc {
-    const char* sentence;
-    int expected;
-};
-
-constexpr FailingRmc kFailures[] = {
+constexpr SentenceStep kFailures[] = {
     {"$GPRMC,123519", 2},
     {"$GPRMC,123519\t,A,4807.038,N,01131.000,E,022.4,084.4,230394*00", 2},
     {"$GPRMC,123519,A,4807.038,n,01131.000,E,022.4,084.4,230394*00", 3},
@@ -120,7 +115,7 @@ constexpr FailingRmc kFailures[] = {
 };
 
 TEST(RmcParser, FailingStepNamesTheResult) {
-    for (const FailingRmc& c : kFailures) {
+    for (const SentenceStep& c : kFailures) {
         GpsFix fix = MarkedFix();
         EXPECT_EQ(Rmc(c.sentence, fix), c.expected) << c.sentence;
         EXPECT_EQ(fix.timeOfDay, kRmcNotParsed) << c.sentence;
@@ -158,12 +153,7 @@ TEST(RmcParser, NegativeHourWrapsToItsLowByte) {
 
 // The assembler reuses one buffer, so a short sentence sits in front of the tail of a
 // longer one. Nothing after its NUL may be read.
-struct StaleCase {
-    const char* shortSentence;
-    int expected;
-};
-
-constexpr StaleCase kStaleCases[] = {
+constexpr SentenceStep kStaleCases[] = {
     {"$GPRMC,1", 2},
     {"$GPRMC,1235", 2},
     {"$GPRMC,123519,A,4", 3},
@@ -172,13 +162,11 @@ constexpr StaleCase kStaleCases[] = {
 };
 
 TEST(RmcParser, NeverReadsBytesAfterTheTerminatingNul) {
-    for (const StaleCase& c : kStaleCases) {
-        SCOPED_TRACE(c.shortSentence);
-        char buffer[128] = {};
-        std::strcpy(buffer, kExample);
-        std::memcpy(buffer, c.shortSentence, std::strlen(c.shortSentence) + 1);
+    for (const SentenceStep& c : kStaleCases) {
+        SCOPED_TRACE(c.sentence);
+        StaleBuffer buffer(kExample, c.sentence);
         GpsFix fix = MarkedFix();
-        EXPECT_EQ(Rmc(buffer, fix), c.expected);
+        EXPECT_EQ(Rmc(buffer.bytes, fix), c.expected);
         EXPECT_EQ(fix.timeOfDay, kRmcNotParsed);
         ExpectDateUntouched(fix);
     }

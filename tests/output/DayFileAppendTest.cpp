@@ -6,6 +6,7 @@
 
 #include "output/RouteWriter.h"
 #include "output/TrackWriter.h"
+#include "tests/support/ContinuedDay.h"
 #include "tests/support/ExampleFix.h"
 #include "tests/support/ProcessingRig.h"
 #include "tests/support/FakeFileSystem.h"
@@ -113,14 +114,8 @@ TEST(DayFileAppend, FilesBeyondFourGibibytesAreAppendedToAndContinued) {
     Rig rig;
     rig.files.AddFolder(L"\\Kestrave");
     rig.files.AddLargeFile(kTrackFile, large, "cut");
-    const std::string lastWaypoint = "W,1, 57, 57,RKC123,55.75000000,37.61660000,39897.51233796,0,1,3,0,65535,,0,0, \r\n";
-    rig.files.AddLargeFile(kRouteFile, large, std::string(300, ' ') + "\r\n" + lastWaypoint);
-    rig.track.AddPoint(ExampleFix());
-    rig.routeWriter.AddWaypoint(ExampleFix());
-    EXPECT_EQ(std::string(rig.routeWriter.PendingText()).substr(0, 18), "W,1, 58, 58,RKC124");
-    const std::string line = rig.track.PendingText();
-    EXPECT_EQ(rig.track.Flush(), 0);
-    EXPECT_EQ(rig.routeWriter.Flush(), 0);
+    rig.files.AddLargeFile(kRouteFile, large, std::string(300, ' ') + "\r\n" + kWaypoint57Line);
+    const std::string line = ContinueBothFiles(rig);
     EXPECT_EQ(rig.files.Contents(kTrackFile), "cut\r\n" + line);
     EXPECT_EQ(NumberedMessages(rig.boxes.log), L"(1) Route continued... \r\n");
 }

@@ -102,20 +102,25 @@ TEST_F(OpenFileDialogTest, RowsEnterFoldersGoUpToTheRootAndChooseFiles) {
 
 TEST_F(OpenFileDialogTest, TypedPathsAreRelativeAbsoluteOrFromHomeAndFoldedAsText) {
     Open(L"/home/me/rec");
-    EXPECT_EQ(dialog.OpenTyped(L"alpha"), Step::Entered);
-    EXPECT_EQ(dialog.Folder(), L"/home/me/rec/alpha");
-    EXPECT_EQ(dialog.OpenTyped(L"../a.nmea"), Step::Chosen);
-    EXPECT_EQ(dialog.Chosen(), L"/home/me/rec/a.nmea");
-    EXPECT_EQ(dialog.OpenTyped(L"/home/me/drive.nmea"), Step::Chosen);
-    EXPECT_EQ(dialog.Chosen(), L"/home/me/drive.nmea");
-    EXPECT_EQ(dialog.OpenTyped(L"~/rec/new.nmea"), Step::Chosen) << "the file need not exist";
-    EXPECT_EQ(dialog.Chosen(), L"/home/me/rec/new.nmea");
-    EXPECT_EQ(dialog.OpenTyped(L"~"), Step::Entered);
-    EXPECT_EQ(dialog.Folder(), L"/home/me");
-    EXPECT_EQ(dialog.OpenTyped(L"//tmp/./..//home/me/rec/"), Step::Entered);
-    EXPECT_EQ(dialog.Folder(), L"/home/me/rec");
-    EXPECT_EQ(dialog.OpenTyped(L"../../../../../.."), Step::Entered) << "never above the root";
-    EXPECT_EQ(dialog.Folder(), L"/");
+    struct Row {
+        const wchar_t* typed;
+        Step step;
+        const wchar_t* landed;  // the folder entered or the file chosen
+        const char* why;
+    };
+    const Row rows[] = {
+        {L"alpha", Step::Entered, L"/home/me/rec/alpha", "relative"},
+        {L"../a.nmea", Step::Chosen, L"/home/me/rec/a.nmea", "relative, up"},
+        {L"/home/me/drive.nmea", Step::Chosen, L"/home/me/drive.nmea", "absolute"},
+        {L"~/rec/new.nmea", Step::Chosen, L"/home/me/rec/new.nmea", "the file need not exist"},
+        {L"~", Step::Entered, L"/home/me", "home"},
+        {L"//tmp/./..//home/me/rec/", Step::Entered, L"/home/me/rec", "folded as text"},
+        {L"../../../../../..", Step::Entered, L"/", "never above the root"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(dialog.OpenTyped(row.typed), row.step) << row.why;
+        EXPECT_EQ(row.step == Step::Chosen ? dialog.Chosen() : dialog.Folder(), row.landed) << row.why;
+    }
     EXPECT_EQ(dialog.RowAt(0).name, L"home");
 }
 

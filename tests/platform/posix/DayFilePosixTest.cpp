@@ -21,6 +21,7 @@
 #include "output/RouteWriter.h"
 #include "output/TrackWriter.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "tests/support/ContinuedDay.h"
 #include "tests/support/ExampleFix.h"
 #include "tests/support/ProcessingRig.h"
 #include "tests/support/TempFolder.h"
@@ -218,8 +219,7 @@ TEST(DayFilePosix, FilesBeyondFourGibibytesAreAppendedToAndContinued) {
     TempFolder temp;
     mkdir((temp.path + "/Kestrave").c_str(), 0755);
     const off_t large = (off_t{1} << 32) + 100;
-    const std::string lastWaypoint =
-        std::string(300, ' ') + "\r\nW,1, 57, 57,RKC123,55.75000000,37.61660000,39897.51233796,0,1,3,0,65535,,0,0, \r\n";
+    const std::string lastWaypoint = std::string(300, ' ') + "\r\n" + kWaypoint57Line;
     for (const std::string& name : {kTrackName, kRouteName}) {
         const int fd = open((temp.path + "/" + name).c_str(), O_WRONLY | O_CREAT, 0644);
         ASSERT_GE(fd, 0);
@@ -230,12 +230,7 @@ TEST(DayFilePosix, FilesBeyondFourGibibytesAreAppendedToAndContinued) {
         if (!sparse) GTEST_SKIP() << "this file system keeps no file beyond 4 GiB";
     }
     Rig rig(temp.path);
-    rig.track.AddPoint(ExampleFix());
-    rig.routeWriter.AddWaypoint(ExampleFix());
-    EXPECT_EQ(std::string(rig.routeWriter.PendingText()).substr(0, 18), "W,1, 58, 58,RKC124");
-    const std::string line = rig.track.PendingText();
-    EXPECT_EQ(rig.track.Flush(), 0);
-    EXPECT_EQ(rig.routeWriter.Flush(), 0);
+    const std::string line = ContinueBothFiles(rig);
     const uint64_t before = static_cast<uint64_t>(large) + lastWaypoint.size();
     EXPECT_EQ(SizeOf(temp.path + "/" + kTrackName), before + line.size());
     const int fd = open((temp.path + "/" + kTrackName).c_str(), O_RDONLY);
