@@ -75,6 +75,7 @@ int DayFile::BeginLine(const GpsFix& fix, bool* dayStarted) {
             // The old day's lines go to the old day's file: the file date changes only after.
             // The old day is complete, so its file goes to the disk now.
             if (dateKey_ >= 0) result |= FlushLines(true);
+            SayAlreadyWritten();
             unsynced_ = false;
             Reset();
             writtenToday_ = 0;
@@ -82,6 +83,7 @@ int DayFile::BeginLine(const GpsFix& fix, bool* dayStarted) {
             fileDay_ = local.day;
             fileMonth_ = local.month;
             fileYear_ = local.year;
+            LearnDayEnd();
             started = true;
         }
         minuteKey_ = minute;
@@ -92,6 +94,67 @@ int DayFile::BeginLine(const GpsFix& fix, bool* dayStarted) {
 }
 
 double DayFile::Stamp(const GpsFix& fix) const { return minuteOleDate_ + fix.seconds * kDaysPerSecond; }
+
+bool DayFile::AlreadyWritten(const GpsFix& fix) {
+    if (!dayEndKnown_ || dayEnd_ == DayFileEnds::kNone) return false;
+    if (DayFileEnds::KeyOf(Stamp(fix)) > dayEnd_) {
+        SayAlreadyWritten();
+        return false;
+    }
+    ++alreadyWritten_;
+    return true;
+}
+
+void DayFile::LearnDayEnd() {
+    dayEndKnown_ = ends_.Find(dateKey_, &dayEnd_);
+    if (!dayEndKnown_) dayEnd_ = DayFileEnds::kNone;
+}
+
+void DayFile::KnowDayEnd(int64_t stamp) {
+    if (dayEndKnown_) return;
+    dayEnd_ = stamp;
+    dayEndKnown_ = true;
+    ends_.Remember(dateKey_, stamp);
+}
+
+// The pending lines of this run that the day's file held already, taken out of the
+// buffer before the first append to it; once a line is kept, the run is past them.
+void DayFile::DropAlreadyWritten() {
+    if (dayEnd_ == DayFileEnds::kNone) return;
+    int32_t kept = 0;
+    uint32_t dropped = 0;
+    bool later = false;
+    for (int32_t start = 0; start < fillLength_;) {
+        const char* newline = static_cast<const char*>(memchr(buffer_ + start, '\n', static_cast<size_t>(fillLength_ - start)));
+        const int32_t end = newline == nullptr ? fillLength_ : static_cast<int32_t>(newline - buffer_) + 1;
+        const int64_t stamp = DayFileEnds::LineStamp(buffer_ + start, static_cast<size_t>(end - start), kind_.stampField);
+        if (stamp != DayFileEnds::kNone && stamp <= dayEnd_) {
+            ++dropped;
+        } else {
+            later = true;
+            if (kept != start) memmove(buffer_ + kept, buffer_ + start, static_cast<size_t>(end - start));
+            kept += end - start;
+        }
+        start = end;
+    }
+    fillLength_ = kept;
+    buffer_[fillLength_] = '\0';
+    pendingLines_ -= dropped;
+    alreadyWritten_ += dropped;
+    if (later) SayAlreadyWritten();
+}
+
+void DayFile::SayAlreadyWritten() {
+    if (alreadyWritten_ == 0) return;
+    int used = swprintf(explanation_, kExplanationChars, L"%u %ls of this run were already in ", alreadyWritten_,
+                        kind_.lineNames);
+    if (used < 0) used = 0;
+    files_.DisplayPath(BuildPath(), explanation_ + used, kDisplayPathChars);
+    used += static_cast<int>(wcslen(explanation_ + used));
+    swprintf(explanation_ + used, static_cast<size_t>(kExplanationChars - used), L"; they were not written again.\r\n");
+    boxes_.AppendText(kLogBox, explanation_);
+    alreadyWritten_ = 0;
+}
 
 BoundedText DayFile::NewLine() {
     return BoundedText(buffer_ + fillLength_, static_cast<size_t>(bufferBytes_ - fillLength_));
@@ -114,7 +177,10 @@ int DayFile::FlushIfDue() {
 
 int DayFile::Flush() { return FlushLines(false); }
 
-int DayFile::FlushToDisk() { return FlushLines(true); }
+int DayFile::FlushToDisk() {
+    SayAlreadyWritten();
+    return FlushLines(true);
+}
 
 int DayFile::FlushLines(bool toDisk) {
     const bool due = fillLength_ > 0 || (toDisk && unsynced_);
@@ -141,9 +207,16 @@ bool DayFile::SetFolder(const wchar_t* newFolder) {
         Report(L"(%u) Folder Name Too Long \r\n");
         return false;
     }
-    // Lines already flushed stay where they are; only the next ones go to the new folder.
-    if (wcscmp(folder_, newFolder) != 0) unsynced_ = false;
+    // Lines already flushed stay where they are; only the next ones go to the new folder,
+    // whose files this run has not looked at yet.
+    const bool changed = wcscmp(folder_, newFolder) != 0;
+    if (changed) {
+        unsynced_ = false;
+        SayAlreadyWritten();
+        ends_.Forget();
+    }
     wmemcpy(folder_, newFolder, length + 1);
+    if (changed && dateKey_ >= 0) LearnDayEnd();
     return true;
 }
 
@@ -234,20 +307,31 @@ int DayFile::AppendLines(FileHandle file, uint64_t* before) {
             return Undo(kFlushHeaderFailed, Step::Header, file, 0);
         }
     }
-    // A file that had bytes is looked at from its last byte: its last line may have been
-    // cut (a crash, a cut copy) and must be ended before a line goes behind it. Reading
-    // that byte leaves the position at the end.
-    const uint64_t position = files_.SeekFromEnd(file, *before == 0 ? 0 : -1);
-    if (position == kInvalidSize) return Undo(kFlushSeekFailed, Step::Seek, file, *before);
+    // A file that had bytes is looked at from its end: its last line may have been cut
+    // (a crash, a cut copy) and must be ended before a line goes behind it, and its last
+    // whole line tells, at the first look of this run, which points it holds already.
+    // Reading leaves the position at the end.
     const char* lineEnd = "";
-    if (*before != 0) {
-        *before = position + 1;
-        char last = 0;
+    if (*before == 0) {
+        if (files_.SeekFromEnd(file, 0) == kInvalidSize) return Undo(kFlushSeekFailed, Step::Seek, file, 0);
+        KnowDayEnd(DayFileEnds::kNone);
+    } else {
+        char tail[kDayEndBytes];
+        const uint32_t back = *before == kInvalidSize ? 1 : *before < kDayEndBytes ? static_cast<uint32_t>(*before)
+                                                                               : kDayEndBytes;
+        const uint64_t position = files_.SeekFromEnd(file, -static_cast<int64_t>(back));
+        if (position == kInvalidSize) return Undo(kFlushSeekFailed, Step::Seek, file, *before);
+        *before = position + back;
         uint32_t count = 0;
-        if (!files_.Read(file, &last, 1, &count) || count != 1) {
+        if (!files_.Read(file, tail, back, &count) || count != back) {
             return Undo(kFlushReadFailed, Step::ReadEnd, file, *before);
         }
+        const char last = tail[back - 1];
         lineEnd = last == '\n' ? "" : last == '\r' ? "\n" : "\r\n";
+        if (!dayEndKnown_ && back > 1) KnowDayEnd(DayFileEnds::LastLineStamp(tail, back, kind_.stampField, position == 0));
+        DropAlreadyWritten();
+        // Every pending line was there already: the file stays as it is.
+        if (fillLength_ == 0) return 0;
     }
     if ((lineEnd[0] != '\0' && !WriteAll(file, lineEnd, static_cast<uint32_t>(strlen(lineEnd)))) ||
         !WriteAll(file, buffer_, static_cast<uint32_t>(fillLength_))) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include "nmea/GpsFix.h"
 #include "format/BoundedText.h"
+#include "output/DayFileEnds.h"
 #include "output/MessageCounter.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -13,6 +14,8 @@
 constexpr int kFolderChars = 265;
 // Wide characters of a day file's full name, terminator included.
 constexpr int kFilePathChars = 285;
+// Bytes of a day file's end read before an append: two lines of either kind.
+constexpr uint32_t kDayEndBytes = 256;
 // Wide characters of one log message, terminator included.
 constexpr int kMessageChars = 64;
 // Wide characters of the line in words behind a numbered message: a host path and
@@ -42,6 +45,8 @@ public:
         int32_t fullLength;         // a line arriving at this fill flushes the buffer first
         uint32_t flushPeriodMs;     // a line arriving later than this after a write flushes
         HeaderFormat header;
+        int stampField;            // the comma-separated field (from 0) of a line's OleDate stamp
+        const wchar_t* lineNames;  // what the lines are, for the log: "track points"
     };
 
     DayFile(FileSystem& files, Clock& clock, LocalTimeZone& zone, TextBoxes& boxes,
@@ -54,6 +59,13 @@ public:
     int BeginLine(const GpsFix& fix, bool* dayStarted = nullptr);
     // The OleDate stamp of the fix, which BeginLine has seen.
     double Stamp(const GpsFix& fix) const;
+    // Whether the day's file held a line at or after the fix's stamp when this run first
+    // opened it: such a fix gets no line. Counted, and said once the run goes past it.
+    // Before the day's file is known, the first flush takes such lines out.
+    bool AlreadyWritten(const GpsFix& fix);
+    // The stamp of the last whole line of the day's file, found by the first look of
+    // this run at it (kNone: it held none); later looks change nothing.
+    void KnowDayEnd(int64_t stamp);
     // The room behind the pending text, where the next line is built.
     BoundedText NewLine();
     // Keeps the line built in NewLine's room. A line that does not fit whole is
@@ -94,6 +106,11 @@ public:
 
 private:
     int FlushLines(bool toDisk);
+    // Follows the day's file: its end as this run first found it, or not known yet.
+    void LearnDayEnd();
+    void DropAlreadyWritten();
+    // How many fixes AlreadyWritten held back from the day's file, once, then counts afresh.
+    void SayAlreadyWritten();
     int AppendToFile(bool toDisk);
     int AppendLines(FileHandle file, uint64_t* before);
     bool WriteAll(FileHandle file, const char* data, uint32_t length);
@@ -131,6 +148,10 @@ private:
     wchar_t messageText_[kMessageChars] = {};
     uint32_t lastError_ = 0;
     uint32_t fileErrors_ = 0;
+    DayFileEnds ends_;
+    int64_t dayEnd_ = DayFileEnds::kNone;
+    bool dayEndKnown_ = false;
+    uint32_t alreadyWritten_ = 0;
     // Lines went to the day's file since it was last saved to the disk.
     bool unsynced_ = false;
     // The cause that the last line in words was about.

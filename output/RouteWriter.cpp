@@ -18,11 +18,16 @@ void FormatHeader(char* out, size_t room, int fileDay, int fileMonth, int fileYe
              fileYear, fileMonth, fileDay, fileDay, fileMonth, 2000 + fileYear);
 }
 
+// W,1,  1,  1,RRB001,55.75000000,37.61660000,39897.51233796,...: the OleDate.
+constexpr int kStampField = 7;
+
 const DayFile::Kind kRouteFile = {
     L"%ls\\%04d-%02d-%02d.rte",
     925,     // leaves 99 bytes, and the 256 behind them, for the next line
     438000,  // 7.3 minutes
     FormatHeader,
+    kStampField,
+    L"waypoints",
 };
 
 // A file shorter than the header and one line holds no waypoint to continue from.
@@ -52,6 +57,8 @@ int RouteWriter::AddWaypoint(const GpsFix& fix) {
     bool dayStarted = false;
     int result = day_.BeginLine(fix, &dayStarted);
     if (dayStarted) ContinueRoute(fix);
+    // Not numbered either: the route goes on from the file's last waypoint.
+    if (day_.AlreadyWritten(fix)) return result;
     BoundedText line = day_.NewLine();
     line.Text("W,1,").Integer(pointNumber_, 3).Text(",").Integer(pointNumber_, 3).Text(",").String(namePrefix_);
     line.Integer(nameCounter_, 3, true).Text(",").Fixed(fix.latitude, 8).Text(",").Fixed(fix.longitude, 8);
@@ -76,7 +83,13 @@ void RouteWriter::ContinueRoute(const GpsFix& fix) {
     // The file's end is read into the start of the buffer, so never over pending lines;
     // a new day starts with an empty buffer.
     if (day_.FillLength() != 0) return;
-    if (ReadFileTail()) ContinueFrom(buffer_);
+    if (ReadFileTail()) {
+        // The same look tells which waypoints the file holds already, before any is numbered.
+        day_.KnowDayEnd(DayFileEnds::LastLineStamp(buffer_, strlen(buffer_), kStampField, false));
+        ContinueFrom(buffer_);
+    } else {
+        day_.KnowDayEnd(DayFileEnds::kNone);
+    }
     buffer_[0] = '\0';
 }
 

@@ -23,6 +23,8 @@ const DayFile::Kind kTrackFile = {
     1969,    // leaves 79 bytes, and the 256 behind them, for the next line
     300000,  // five minutes
     FormatHeader,
+    4,
+    L"track points",
 };
 
 }  // namespace
@@ -34,6 +36,7 @@ TrackWriter::TrackWriter(FileSystem& files, Clock& clock, LocalTimeZone& zone, T
 // latitude, longitude, 0, altitude in feet (or -777 without one), OleDate, UTC date and time.
 int TrackWriter::AddPoint(const GpsFix& fix) {
     int result = day_.BeginLine(fix);
+    if (day_.AlreadyWritten(fix)) return result;
     const double stamp = day_.Stamp(fix);
     const int seconds = WholeSeconds(fix.seconds);
     BoundedText line = day_.NewLine();

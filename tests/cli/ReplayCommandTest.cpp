@@ -92,6 +92,39 @@ TEST_F(ReplayCommandTest, ARestartOnTheSameDayContinuesTheRouteNumbering) {
     EXPECT_EQ(rows, expected - 1) << csv.substr(0, 400);
 }
 
+// A recording replayed again adds nothing: the day files stay byte for byte, and the
+// run says per day file how many points it held already. A replay that overlaps the
+// last one adds only what is later.
+TEST_F(ReplayCommandTest, ReplayingARecordingAgainDoublesNoDay) {
+    const std::string bytes = ReadFile(drive);
+    const size_t twoThirds = bytes.find("$GPRMC", bytes.size() * 2 / 3);
+    temp.Write("start.nmea", bytes.substr(0, twoThirds));
+    Outcome start = Kestrave("replay '" + dir + "/start.nmea' --out '" + dir + "/out'" + Common(), "CET-1");
+    ASSERT_EQ(start.exitCode, 0) << start.output;
+    Outcome whole = Kestrave("replay '" + drive + "' --out '" + dir + "/out'" + Common(), "CET-1");
+    ASSERT_EQ(whole.exitCode, 0) << whole.output;
+    EXPECT_NE(whole.output.find("track points of this run were already in " + dir + "/out/2026-01-14.plt"),
+              std::string::npos)
+        << whole.output;
+    Outcome once = Kestrave("replay '" + drive + "' --out '" + dir + "/once'" + Common(), "CET-1");
+    ASSERT_EQ(once.exitCode, 0) << once.output;
+    for (const char* name : {"2026-01-14.plt", "2026-01-14.rte", "2026-01-15.plt", "2026-01-15.rte"}) {
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(temp.Read(std::string("out/") + name) == temp.Read(std::string("once/") + name))
+            << "the overlapping replays differ from one whole replay";
+    }
+
+    std::string before[4];
+    const char* names[] = {"2026-01-14.plt", "2026-01-14.rte", "2026-01-15.plt", "2026-01-15.rte"};
+    for (int i = 0; i < 4; ++i) before[i] = temp.Read(std::string("out/") + names[i]);
+    Outcome again = Kestrave("replay '" + drive + "' --out '" + dir + "/out'" + Common(), "CET-1");
+    ASSERT_EQ(again.exitCode, 0) << again.output;
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(temp.Read(std::string("out/") + names[i]) == before[i]) << names[i];
+    size_t said = 0;
+    for (size_t at = 0; (at = again.output.find("were already in", at)) != std::string::npos; ++at) ++said;
+    EXPECT_EQ(said, 4u) << "once per day file: " << again.output;
+}
+
 // The example as a receiver of several satellite systems sends it: every RMC and GGA
 // under the combined talker "$GN", and the GGA once more as a GLONASS copy.
 std::string AsMultiGnssReceiver(const std::string& gpsOnly) {

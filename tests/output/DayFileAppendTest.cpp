@@ -120,6 +120,40 @@ TEST(DayFileAppend, FilesBeyondFourGibibytesAreAppendedToAndContinued) {
     EXPECT_EQ(NumberedMessages(rig.boxes.log), L"(1) Route continued... \r\n");
 }
 
+// --- Runs over the same minutes
+
+// The lines of a fresh writer for fixes at these seconds after 12:00:00.
+std::string TrackLinesAt(std::initializer_list<int> seconds) {
+    Rig rig;
+    for (int second : seconds) rig.track.AddPoint(ExampleFixAt(25, 3, 9, 12, second / 60, second % 60));
+    return rig.track.PendingText();
+}
+
+// The first look of a run at a day file decides what it holds already; the run's own
+// lines never hold back the points it brings after them.
+TEST(DayFileAppend, ARunWritesNoPointTheFileHeldAtItsFirstLook) {
+    Rig rig;
+    for (int second = 0; second < 10; ++second) rig.track.AddPoint(ExampleFixAt(25, 3, 9, 12, 0, second));
+    ASSERT_EQ(rig.track.Flush(), 0);
+    const std::string first = rig.files.Contents(kTrackFile);
+
+    TrackWriter rerun(rig.files, rig.clock, rig.zone, rig.boxes);
+    for (int second : {5, 6, 7, 8, 9, 10, 11, 3, 20, 16}) rerun.AddPoint(ExampleFixAt(25, 3, 9, 12, 0, second));
+    ASSERT_EQ(rerun.Flush(), 0);
+    for (int second : {4, 9, 15}) rerun.AddPoint(ExampleFixAt(25, 3, 9, 12, 0, second));
+    ASSERT_EQ(rerun.Flush(), 0);
+    EXPECT_EQ(rig.files.Contents(kTrackFile), first + TrackLinesAt({10, 11, 20, 16, 15}));
+    EXPECT_EQ(rerun.LinesWritten(), 5u);
+    wchar_t where[kDisplayPathChars];
+    rig.files.DisplayPath(kTrackFile.c_str(), where, kDisplayPathChars);
+    const std::wstring said =
+        L"6 track points of this run were already in " + std::wstring(where) + L"; they were not written again.\r\n";
+    EXPECT_NE(rig.boxes.log.find(said), std::wstring::npos) << rig.boxes.log;
+    EXPECT_EQ(rerun.FlushToDisk(), 0);
+    EXPECT_NE(rig.boxes.log.find(L"2 track points of this run were already in"), std::wstring::npos)
+        << "the rest is said when the run ends: " << rig.boxes.log;
+}
+
 // --- Messages
 
 TEST(DayFileAppend, TheNumberedMessageIsFollowedByTheFileAndTheReasonInWords) {

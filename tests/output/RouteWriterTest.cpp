@@ -24,6 +24,10 @@ const std::wstring kExampleFile = L"\\Kestrave\\2009-03-25.rte";
 const std::string kExampleTail = ",55.75000000,37.61660000,39897.51233796,0,1,3,0,65535,,0,0, \r\n";
 
 std::string Waypoint(const std::string& numbersAndName) { return "W,1," + numbersAndName + kExampleTail; }
+// A waypoint the day's file holds from an earlier run, a minute before the example fix.
+std::string Held(const std::string& numbersAndName) {
+    return "W,1," + numbersAndName + ",55.75000000,37.61660000,39897.51164352,0,1,3,0,65535,,0,0, \r\n";
+}
 
 // Blanks before or behind text that make the file `size` bytes long.
 std::string PadFront(const std::string& text, size_t size) { return std::string(size - text.size(), ' ') + text; }
@@ -84,7 +88,7 @@ TEST(RouteWriter, FreshPrefixFollowsDayAndPosition) {
 
 TEST(RouteWriter, ContinuesTheDaysRoute) {
     RouteRig rig;
-    const std::string earlier = kExampleHeader + Waypoint(" 56, 56,RKC122") + Waypoint(" 57, 57,RKC123");
+    const std::string earlier = kExampleHeader + Held(" 56, 56,RKC122") + Held(" 57, 57,RKC123");
     rig.DayFileHolds(earlier);
     rig.writer.AddWaypoint(ExampleFix());
     EXPECT_EQ(rig.Pending(), Waypoint(" 58, 58,RKC124"));
@@ -105,7 +109,7 @@ TEST(RouteWriter, NameCounterWrapsAndAdvancesTheSecondLetter) {
     };
     for (const auto& c : cases) {
         RouteRig rig;
-        rig.DayFileHolds(kExampleHeader + Waypoint(c.last));
+        rig.DayFileHolds(kExampleHeader + Held(c.last));
         rig.writer.AddWaypoint(ExampleFix());
         rig.writer.AddWaypoint(ExampleFix());
         EXPECT_EQ(rig.Pending(), Waypoint(c.next[0]) + Waypoint(c.next[1])) << c.last;
@@ -120,26 +124,26 @@ TEST(RouteWriter, FreshStartWhenTheFileCannotBeContinued) {
         void (*arrange)(RouteRig& rig);
         const wchar_t* message;
     } cases[] = {
-        {"below 93 bytes", PadFront("\n" + Waypoint(" 57, 57,RKC123"), 92), nullptr, L""},
+        {"below 93 bytes", PadFront("\n" + Held(" 57, 57,RKC123"), 92), nullptr, L""},
         {"header only", kExampleHeader, nullptr, L"(1) Route point not found \r\n"},
-        {"not R", kExampleHeader + Waypoint(" 57, 57,XKC123"), nullptr, L""},
-        {"small letter", kExampleHeader + Waypoint(" 57, 57,RkC123"), nullptr, L""},
-        {"digit for letter", kExampleHeader + Waypoint(" 57, 57,RK1123"), nullptr, L""},
-        {"counter negative", kExampleHeader + Waypoint(" 57, 57,RKC-01"), nullptr, L""},
-        {"counter above 999", kExampleHeader + Waypoint(" 57, 57,RKC1000"), nullptr, L""},
-        {"point number 0", kExampleHeader + Waypoint("  0,  0,RKC123"), nullptr, L""},
-        {"point number beyond int32", kExampleHeader + Waypoint("99999999999,99999999999,RKC123"), nullptr, L""},
+        {"not R", kExampleHeader + Held(" 57, 57,XKC123"), nullptr, L""},
+        {"small letter", kExampleHeader + Held(" 57, 57,RkC123"), nullptr, L""},
+        {"digit for letter", kExampleHeader + Held(" 57, 57,RK1123"), nullptr, L""},
+        {"counter negative", kExampleHeader + Held(" 57, 57,RKC-01"), nullptr, L""},
+        {"counter above 999", kExampleHeader + Held(" 57, 57,RKC1000"), nullptr, L""},
+        {"point number 0", kExampleHeader + Held("  0,  0,RKC123"), nullptr, L""},
+        {"point number beyond int32", kExampleHeader + Held("99999999999,99999999999,RKC123"), nullptr, L""},
         {"text ends before second comma", kExampleHeader + "W,1, 57, 57", nullptr, L""},
         {"name cut short", kExampleHeader + "W,1, 57, 57,RKC", nullptr, L""},
-        {"size unknown", kExampleHeader + Waypoint(" 57, 57,RKC123"),
+        {"size unknown", kExampleHeader + Held(" 57, 57,RKC123"),
          [](RouteRig& r) { r.files.FailNext(Op::Size); }, L""},
-        {"cannot open", kExampleHeader + Waypoint(" 57, 57,RKC123"),
+        {"cannot open", kExampleHeader + Held(" 57, 57,RKC123"),
          [](RouteRig& r) { r.files.FailNext(Op::Open, 32); }, L""},
-        {"seek fails", kExampleHeader + Waypoint(" 57, 57,RKC123"),
+        {"seek fails", kExampleHeader + Held(" 57, 57,RKC123"),
          [](RouteRig& r) { r.files.FailNext(Op::Seek, 131); }, L"(1) Set File Pointer Error: 131 \r\n"},
-        {"read fails", kExampleHeader + Waypoint(" 57, 57,RKC123"),
+        {"read fails", kExampleHeader + Held(" 57, 57,RKC123"),
          [](RouteRig& r) { r.files.FailNext(Op::Read, 30); }, L"(1) Read File Error: 30 \r\n"},
-        {"read empty", kExampleHeader + Waypoint(" 57, 57,RKC123"), [](RouteRig& r) { r.files.readLimit = 0; },
+        {"read empty", kExampleHeader + Held(" 57, 57,RKC123"), [](RouteRig& r) { r.files.readLimit = 0; },
          L"(1) Read File Error: 0 \r\n"},
     };
     for (const auto& c : cases) {
@@ -157,10 +161,10 @@ TEST(RouteWriter, FreshStartWhenTheFileCannotBeContinued) {
 // Only the last 256 bytes are read, or a short file from byte 2: a waypoint line must
 // start (with the line feed before it) inside that window to be found.
 TEST(RouteWriter, ReadsOnlyTheWindowAtTheEnd) {
-    const std::string last = Waypoint(" 57, 57,RKC123");
+    const std::string last = Held(" 57, 57,RKC123");
     // 5000 bytes whose last waypoint line has its line feed at byte lineFeedAt; blanks behind it.
     const auto bigFile = [&](size_t lineFeedAt) {
-        std::string text = kExampleHeader + Waypoint("  1,  1,RKA001");
+        std::string text = kExampleHeader + Held("  1,  1,RKA001");
         text += std::string(lineFeedAt - text.size(), ' ') + "\n" + last;
         return text + std::string(5000 - 2 - text.size(), ' ') + "\r\n";
     };
@@ -173,11 +177,11 @@ TEST(RouteWriter, ReadsOnlyTheWindowAtTheEnd) {
         {"5000 bytes, line feed first in window", bigFile(5000 - 256), " 58, 58,RKC124", L"(1) Route continued... \r\n"},
         {"5000 bytes, line cut at window start", bigFile(5000 - 257), "  1,  1,RRB001",
          L"(1) Route point not found \r\n"},
-        {"200 bytes, line feed at byte 2", PadBack("  \n" + Waypoint(" 57, 57,RKC123"), 200), " 58, 58,RKC124",
+        {"200 bytes, line feed at byte 2", PadBack("  \n" + Held(" 57, 57,RKC123"), 200), " 58, 58,RKC124",
          L"(1) Route continued... \r\n"},
-        {"200 bytes, line feed at byte 1", PadBack(" \n" + Waypoint(" 57, 57,RKC123"), 200), "  1,  1,RRB001",
+        {"200 bytes, line feed at byte 1", PadBack(" \n" + Held(" 57, 57,RKC123"), 200), "  1,  1,RRB001",
          L"(1) Route point not found \r\n"},
-        {"93 bytes", PadFront("\n" + Waypoint(" 57, 57,RKC123"), 93), " 58, 58,RKC124", L"(1) Route continued... \r\n"},
+        {"93 bytes", PadFront("\n" + Held(" 57, 57,RKC123"), 93), " 58, 58,RKC124", L"(1) Route continued... \r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -209,7 +213,7 @@ TEST(RouteWriter, MessagesShareTheGlobalCounterWhileTheTrackCountsApart) {
     TrackWriter track{rig.files, rig.clock, rig.zone, rig.boxes};
     rig.messages.Next();
     rig.messages.Next();  // two messages of the main window
-    rig.DayFileHolds(kExampleHeader + Waypoint(" 57, 57,RKC123"));
+    rig.DayFileHolds(kExampleHeader + Held(" 57, 57,RKC123"));
     rig.writer.AddWaypoint(ExampleFix());
     track.AddPoint(ExampleFix());
 
