@@ -79,6 +79,9 @@ for zone in Europe/Berlin America/New_York; do
     files=$(cd "$linux" && { find out -type f 2>/dev/null; echo status.txt; } | sort)
     if [ "$files" != "$(cd "$windows" && { find out -type f 2>/dev/null; echo status.txt; } | sort)" ]; then
       echo "DIFFERENT files  $zone  $name" >&2
+      echo "  Linux:   $(echo $files)" >&2
+      echo "  Windows: $(cd "$windows" && { find out -type f 2>/dev/null; echo status.txt; } | sort | tr '\n' ' ')" >&2
+      tail -n 5 "$windows/stdout.txt" | sed 's/^/  kestrave.exe: /' >&2
       status=1
       continue
     fi
