@@ -146,14 +146,28 @@ void DayFile::DropAlreadyWritten() {
 
 void DayFile::SayAlreadyWritten() {
     if (alreadyWritten_ == 0) return;
-    int used = swprintf(explanation_, kExplanationChars, L"%u %ls of this run were already in ", alreadyWritten_,
-                        kind_.lineNames);
-    if (used < 0) used = 0;
-    files_.DisplayPath(BuildPath(), explanation_ + used, kDisplayPathChars);
-    used += static_cast<int>(wcslen(explanation_ + used));
-    swprintf(explanation_ + used, static_cast<size_t>(kExplanationChars - used), L"; they were not written again.\r\n");
-    boxes_.AppendText(kLogBox, explanation_);
+    wchar_t count[64];
+    swprintf(count, 64, L"%u %ls of this run were already in ", alreadyWritten_, kind_.lineNames);
+    SayAboutFile(count, L"; they were not written again.\r\n");
     alreadyWritten_ = 0;
+}
+
+// After failed flushes, the first that wrote says so: the state is good again.
+void DayFile::SayWritingAgain() {
+    wchar_t count[64];
+    swprintf(count, 64, L"Writing again after %u failed flush%ls: ", failedFlushes_, failedFlushes_ == 1 ? L"" : L"es");
+    SayAboutFile(count, L".\r\n");
+}
+
+// A line in the log box about the day's file: before, its host path, after.
+void DayFile::SayAboutFile(const wchar_t* before, const wchar_t* after) {
+    wchar_t line[kNoteChars];
+    const size_t used = wcslen(before);
+    wmemcpy(line, before, used);
+    wchar_t host[kNoteChars];
+    files_.DisplayPath(BuildPath(), host, kNoteChars);
+    swprintf(line + used, kNoteChars - used, L"%ls%ls", host, after);
+    boxes_.AppendText(kLogBox, line);
 }
 
 BoundedText DayFile::NewLine() {
@@ -185,6 +199,9 @@ int DayFile::FlushToDisk() {
 int DayFile::FlushLines(bool toDisk) {
     const bool due = fillLength_ > 0 || (toDisk && unsynced_);
     const int result = due ? AppendToFile(toDisk) : 0;
+    if (due && result == 0 && failing_) SayWritingAgain();
+    if (due) failing_ = result != 0;
+    failedFlushes_ = failing_ ? failedFlushes_ + 1 : 0;
     if (result == 0) {
         writtenToday_ += pendingLines_;
         linesWritten_ += pendingLines_;
@@ -236,8 +253,27 @@ void DayFile::ReportError(Step step, uint32_t error, FileHandle file) {
     ++fileErrors_;
     // The failure itself is what the user hears of; a close after it adds nothing.
     if (file != kInvalidFile) static_cast<void>(files_.Close(file));
-    Report(TextOf(step).message);
-    Explain(step);
+    // The same failure again on every flush would bury the log: it is counted, and
+    // said with its count at most once a minute.
+    if (SameAsExplained(step)) {
+        ++repeats_;
+        if (clock_.TickMs() - repeatSaidTick_ < kRepeatSayMs) return;
+        wchar_t format[kMessageChars];
+        swprintf(format, kMessageChars, L"%ls", TextOf(step).message);
+        const size_t end = wcscspn(format, L"\r");
+        swprintf(format + end, static_cast<size_t>(kMessageChars) - end, L"repeated %u times \r\n", repeats_);
+        Report(format);
+    } else {
+        Report(TextOf(step).message);
+        Explain(step);
+    }
+    repeats_ = 0;
+    repeatSaidTick_ = clock_.TickMs();
+}
+
+bool DayFile::SameAsExplained(Step step) const {
+    const wchar_t* path = step == Step::CreateFolder ? folder_ : filePath_;
+    return explained_ && explainedStep_ == step && explainedError_ == lastError_ && wcscmp(explainedPath_, path) == 0;
 }
 
 void DayFile::Report(const wchar_t* format) {
@@ -246,13 +282,9 @@ void DayFile::Report(const wchar_t* format) {
     boxes_.AppendText(kLogBox, messageText_);
 }
 
-// A failure repeated on every flush would bury the log in the same sentence: the
-// numbered message comes each time, the words only when the cause is new.
+// The line in words after a numbered message: the cause, the path, what to do.
 void DayFile::Explain(Step step) {
     const wchar_t* path = step == Step::CreateFolder ? folder_ : filePath_;
-    if (explained_ && explainedStep_ == step && explainedError_ == lastError_ && wcscmp(explainedPath_, path) == 0) {
-        return;
-    }
     explained_ = true;
     explainedStep_ = step;
     explainedError_ = lastError_;

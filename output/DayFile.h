@@ -94,6 +94,12 @@ public:
     FileSystem& Files() { return files_; }
     // How many file operations have failed and said so in the log box.
     uint32_t FileErrors() const { return fileErrors_; }
+    // Whether the last flush that had something to write failed, and then why, in words:
+    // nothing reaches the day file until one succeeds.
+    bool Failing() const { return failing_; }
+    const wchar_t* FailureWords() const { return explanation_; }
+    // Lines of the current local day that reached its file this run.
+    uint32_t WrittenToday() const { return writtenToday_; }
     int32_t FillLength() const { return fillLength_; }
     int FileDay() const { return fileDay_; }
     // Lines of the current local day this run, pending ones included.
@@ -120,6 +126,9 @@ private:
     void ReportError(Step step, uint32_t error, FileHandle file);
     // The line in words: once for a cause, until a flush succeeds or the cause changes.
     void Explain(Step step);
+    bool SameAsExplained(Step step) const;
+    void SayWritingAgain();
+    void SayAboutFile(const wchar_t* before, const wchar_t* after);
 
     FileSystem& files_;
     Clock& clock_;
@@ -151,6 +160,14 @@ private:
     DayFileEnds ends_;
     int64_t dayEnd_ = DayFileEnds::kNone;
     bool dayEndKnown_ = false;
+    bool failing_ = false;
+    uint32_t failedFlushes_ = 0;  // in a row
+    // The explained failure came again this many times since it was last said.
+    uint32_t repeats_ = 0;
+    uint32_t repeatSaidTick_ = 0;
+    static constexpr uint32_t kRepeatSayMs = 60000;
+    // Wide characters of a note about a day file: a path cut at this length still names it.
+    static constexpr size_t kNoteChars = 1024;
     uint32_t alreadyWritten_ = 0;
     // Lines went to the day's file since it was last saved to the disk.
     bool unsynced_ = false;

@@ -28,6 +28,10 @@ public:
     int32_t FillLength() const;
     // How many file operations have failed and said so in the log box.
     uint32_t FileErrors() const { return day_.FileErrors(); }
+    // The last flush failed: nothing reaches the day file, for the reason in words.
+    bool Failing() const { return day_.Failing(); }
+    const wchar_t* FailureWords() const { return day_.FailureWords(); }
+    uint32_t WrittenToday() const { return day_.WrittenToday(); }
     // Lines of the current local day this run (pending ones included), lines written
     // this run, day files this run started and the path of the last one.
     uint32_t LinesToday() const { return day_.LinesToday(); }

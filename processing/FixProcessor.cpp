@@ -82,6 +82,8 @@ void FixProcessor::ProcessFix() {
     PairWithGga();
     UpdateLocalStamp();
     status_.ShowFix(pendingRmc_, localStamp_);
+    ++fixes_;
+    lastFix_ = pendingRmc_;
     filter_.FilterFix(pendingRmc_);
 }
 

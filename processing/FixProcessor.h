@@ -26,6 +26,9 @@ public:
     void ProcessSentence(const char* sentence) override;
 
     const wchar_t* StatusText() const { return status_.Text(); }
+    // Fixes shown so far (dropped ones too), and the last of them.
+    uint32_t Fixes() const { return fixes_; }
+    const GpsFix& LastFix() const { return lastFix_; }
     // -1 before the first sentence, then the slot that received the latest GGA.
     int32_t GgaParity() const { return ggaParity_; }
     const GpsFix& GgaSlot(int index) const { return ggaSlot_[index & 1]; }
@@ -48,6 +51,8 @@ private:
     TextBoxes& boxes_;
     int32_t& noDataTicks_;
     FixStatusText status_;
+    uint32_t fixes_ = 0;
+    GpsFix lastFix_ = {};
     FixFilter filter_;
     EpochCopyFilter ggaCopies_;
     EpochCopyFilter rmcCopies_;

@@ -180,19 +180,27 @@ TEST(DayFileAppend, TheWordsComeOnceForEachCause) {
         rig.track.Flush();
     };
     flushFailing(Op::Open, 13);
-    flushFailing(Op::Open, 13);  // the same cause: the number only
+    flushFailing(Op::Open, 13);  // the same cause: counted, said within a minute by nothing
     flushFailing(Op::Open, 28);  // another error
     flushFailing(Op::Seek, 28);  // another step
     rig.files.FailNext(Op::Seek, 28);
     rig.track.AddPoint(ExampleFixAt(26, 3, 9, 0, 0, 1.0));  // the old day's flush, the same cause
     flushFailing(Op::Seek, 28);                             // the new day's file
-    EXPECT_EQ(rig.track.Flush(), 0);
+    EXPECT_EQ(rig.track.Flush(), 0);  // says it writes again
     rig.track.AddPoint(ExampleFixAt(26, 3, 9, 0, 0, 2.0));
     flushFailing(Op::Seek, 28);  // again after a success
     std::wstring shape;
     for (const std::wstring& line : LogLines(rig.boxes.log)) shape += line[0] == L'(' ? L'n' : L'w';
-    EXPECT_EQ(shape, L"nwnnwnwnnwnw");
-    EXPECT_TRUE(StartsWith(LogLines(NumberedMessages(rig.boxes.log)).back(), L"(7) ")) << "words take no number";
+    EXPECT_EQ(shape, L"nwnwnwnwwnw");
+    EXPECT_TRUE(StartsWith(LogLines(NumberedMessages(rig.boxes.log)).back(), L"(5) ")) << "words take no number";
+    EXPECT_NE(rig.boxes.log.find(L"Writing again after 6 failed flushes: "), std::wstring::npos) << rig.boxes.log;
+
+    // A minute on, the same failure is said again with how often it came.
+    flushFailing(Op::Seek, 28);
+    rig.clock.Advance(60000);
+    flushFailing(Op::Seek, 28);
+    EXPECT_TRUE(StartsWith(LogLines(rig.boxes.log).back(), L"(6) Set File Pointer Error: 28 repeated 2 times"))
+        << rig.boxes.log;
 }
 
 // --- Saving to the disk
