@@ -18,7 +18,9 @@ Application::Application(FileSystem& files, Clock& clock, LocalTimeZone& zone, S
       poller(files, clock, port, assembler, track, route, dialog),
       settings(store, port.portNumber, port.portSpeed, track, route, assembler),
       folderDialog(files, track, route, settings),
-      window(files, keepAwake, flags, dialog, messageCounter, track, route, poller, port, settings) {
+      window(files, keepAwake, flags, dialog, messageCounter, track, route, poller, port, settings),
+      state(port, poller, assembler, processor, track, route) {
     window.SetRollover(&processor.Rollover());
     poller.SetAdvice(kMenuPortAdvice);
+    window.SetRecordingState(&state);
 }

@@ -39,4 +39,5 @@ public:
     Settings settings;
     FolderDialog folderDialog;
     MainWindow window;
+    RecordingState state;
 };

@@ -75,6 +75,7 @@ void MainWindow::Tick() {
         flags_.noDataTicks = 0;
         boxes_.SetText(kStatusBox, L"No data \r\n");
     }
+    if (state_ != nullptr) state_->Tick();
 }
 
 bool MainWindow::OpenNmeaFile(const wchar_t* path) {

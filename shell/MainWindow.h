@@ -10,6 +10,7 @@
 #include "platform/TextBoxes.h"
 #include "processing/WeekRollover.h"
 #include "shell/FrontEnd.h"
+#include "shell/RecordingState.h"
 #include "shell/Settings.h"
 
 // The few flags the tick owns and the layers below touch.
@@ -36,6 +37,8 @@ public:
     void SetFrontEnd(FrontEnd* frontEnd) { frontEnd_ = frontEnd; }
     // The processor's rollover rule, which the tick sets for a live receiver or a replay.
     void SetRollover(WeekRollover* rollover) { rollover_ = rollover; }
+    // The recording state, worked out at the end of every tick.
+    void SetRecordingState(RecordingState* state) { state_ = state; }
     // --fix-rollover: a replay moves rolled-over dates forward too.
     void FixReplayRollover(bool fix) { fixReplayRollover_ = fix; }
 
@@ -89,6 +92,7 @@ private:
     StartupState startupState_ = NotStarted;
     const wchar_t* folderReason_ = nullptr;
     WeekRollover* rollover_ = nullptr;
+    RecordingState* state_ = nullptr;
     bool fixReplayRollover_ = false;
     uint32_t tickCount_ = 0;
     bool closing_ = false;

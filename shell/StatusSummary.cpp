@@ -24,8 +24,13 @@ std::wstring StatusSummary::InputLine() const {
     return text;
 }
 
+// Only what reached the day files counts as written; what waits for the next flush
+// is said apart.
 std::wstring StatusSummary::CountsLine() const {
-    return L"Today: " + Counts(track_.LinesToday(), route_.LinesToday());
+    std::wstring line = L"Today: " + Counts(track_.WrittenToday(), route_.WrittenToday()) + L" written";
+    const uint32_t waiting = track_.LinesToday() - track_.WrittenToday() + route_.LinesToday() - route_.WrittenToday();
+    if (waiting > 0) line += L", " + std::to_wstring(waiting) + L" waiting";
+    return line;
 }
 
 std::wstring StatusSummary::FolderLine() const { return L"Output: " + Folder(); }
@@ -51,5 +56,5 @@ std::wstring StatusSummary::FlushNote(uint32_t tick, bool requested) const {
     if (track_.FileErrors() + route_.FileErrors() != errorsAtFlush_) {
         return L"Flush failed: the log below says why.";
     }
-    return L"Flushed: " + Counts(track_.LinesToday(), route_.LinesToday()) + L" written to " + Folder();
+    return L"Flushed: " + Counts(track_.WrittenToday(), route_.WrittenToday()) + L" written to " + Folder();
 }

@@ -21,7 +21,8 @@ public:
 
     // "Replaying <file>", or the port, what it leads to, its speed and whether it is open.
     std::wstring InputLine() const;
-    // Track points and waypoints of the current local day, this run's.
+    // Track points and waypoints of the current local day that this run wrote, and
+    // how many wait for the next flush.
     std::wstring CountsLine() const;
     // The output folder as a host path.
     std::wstring FolderLine() const;

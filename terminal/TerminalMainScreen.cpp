@@ -15,7 +15,7 @@ constexpr int kCtrlA = 1;
 constexpr int kCtrlL = 12;
 constexpr int kCtrlQ = 17;
 constexpr int kStatusRows = 11;  // the fix text and a "DROPPED" line, with the frame
-constexpr int kSummaryRows = 3;  // input, today's counts (or the flush note), output folder
+constexpr int kSummaryRows = 4;  // the recording state, input, today's counts (or the flush note), output folder
 constexpr int kWheelLines = 3;
 // Button positions across the dialog, in its 128 dialog units.
 constexpr int kDialogUnits = 128;
@@ -136,13 +136,16 @@ void TerminalMainScreen::DrawStatus(TerminalScreen& screen, const TerminalRect& 
 void TerminalMainScreen::DrawSummary(TerminalScreen& screen, int row, int columns) {
     const uint32_t tick = app_.window.TickCount();
     const std::wstring note = summary_.FlushNote(tick, app_.flags.flushRequested);
-    screen.Text(row, 1, columns - 2, summary_.InputLine());
+    static constexpr TerminalScreen::Style kLevelStyles[] = {TerminalScreen::Good, TerminalScreen::Warning,
+                                                             TerminalScreen::Bad};
+    screen.Text(row, 1, columns - 2, app_.state.Line(), kLevelStyles[static_cast<int>(app_.state.GetLevel())]);
+    screen.Text(row + 1, 1, columns - 2, summary_.InputLine());
     if (note.empty()) {
-        screen.Text(row + 1, 1, columns - 2, summary_.CountsLine());
+        screen.Text(row + 2, 1, columns - 2, summary_.CountsLine());
     } else {
-        screen.Text(row + 1, 1, columns - 2, note, TerminalScreen::Bold);
+        screen.Text(row + 2, 1, columns - 2, note, TerminalScreen::Bold);
     }
-    screen.Text(row + 2, 1, columns - 2, summary_.FolderLine());
+    screen.Text(row + 3, 1, columns - 2, summary_.FolderLine());
 }
 
 void TerminalMainScreen::DrawLog(TerminalScreen& screen, const TerminalRect& rect) {

@@ -8,7 +8,12 @@
 
 namespace {
 
-attr_t Attribute(TerminalScreen::Style style) {
+// Colour pairs 1 to 3: green, yellow and red on the terminal's own background.
+constexpr short kFirstPair = 1;
+
+attr_t Attribute(TerminalScreen::Style style, short* pair) {
+    *pair = 0;
+    const bool colour = has_colors();
     switch (style) {
         case TerminalScreen::Reverse:
             return A_REVERSE;
@@ -16,6 +21,12 @@ attr_t Attribute(TerminalScreen::Style style) {
             return A_BOLD;
         case TerminalScreen::Field:
             return A_UNDERLINE;
+        case TerminalScreen::Good:
+        case TerminalScreen::Warning:
+        case TerminalScreen::Bad:
+            if (!colour) return style == TerminalScreen::Bad ? A_REVERSE : A_BOLD;
+            *pair = static_cast<short>(kFirstPair + (style - TerminalScreen::Good));
+            return A_BOLD;
         default:
             return A_NORMAL;
     }
@@ -37,6 +48,13 @@ bool TerminalScreen::Start() {
     set_escdelay(25);
     mousemask(BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED | BUTTON4_PRESSED | BUTTON5_PRESSED, nullptr);
     curs_set(0);
+    if (has_colors()) {
+        start_color();
+        use_default_colors();
+        init_pair(kFirstPair, COLOR_GREEN, -1);
+        init_pair(kFirstPair + 1, COLOR_YELLOW, -1);
+        init_pair(kFirstPair + 2, COLOR_RED, -1);
+    }
     return true;
 }
 
@@ -69,7 +87,9 @@ int TerminalScreen::Text(int y, int x, int width, const std::wstring& text, Styl
     if (y < 0 || y >= LINES || x < 0 || x >= COLS || width <= 0) return 0;
     if (width > COLS - x) width = COLS - x;
     std::wstring shown = FitText(text, width);
-    attr_set(Attribute(style), 0, nullptr);
+    short pair = 0;
+    const attr_t attribute = Attribute(style, &pair);
+    attr_set(attribute, pair, nullptr);
     mvaddnwstr(y, x, shown.c_str(), static_cast<int>(shown.size()));
     attr_set(A_NORMAL, 0, nullptr);
     return CellWidth(shown);

@@ -27,7 +27,9 @@ public:
 // paints all layers from the bottom up; ncurses sends only what changed.
 class TerminalScreen {
 public:
-    enum Style { Plain, Reverse, Bold, Field };
+    // Good, Warning and Bad are green, yellow and red where the terminal has colour,
+    // else bold, bold and reverse.
+    enum Style { Plain, Reverse, Bold, Field, Good, Warning, Bad };
 
     ~TerminalScreen();
 

@@ -23,14 +23,18 @@ protected:
     }
 };
 
-// Pending lines count as soon as they are taken; a new local day starts again from 0.
+// Only lines in the day files count as written; pending ones wait apart. A new local
+// day starts again from 0.
 TEST_F(StatusSummaryTest, CountsAreTodaysOwnAndFollowTheDay) {
     AddPoints(3, 25);
     app.route.AddWaypoint(ExampleFix());
-    EXPECT_EQ(summary.CountsLine(), L"Today: 3 track points, 1 waypoint");
+    EXPECT_EQ(summary.CountsLine(), L"Today: 0 track points, 0 waypoints written, 4 waiting");
     app.track.Flush();
     AddPoints(1, 25);
-    EXPECT_EQ(summary.CountsLine(), L"Today: 4 track points, 1 waypoint") << "written and pending alike";
+    EXPECT_EQ(summary.CountsLine(), L"Today: 3 track points, 0 waypoints written, 2 waiting");
+    app.route.Flush();
+    app.track.Flush();
+    EXPECT_EQ(summary.CountsLine(), L"Today: 4 track points, 1 waypoint written");
     AddPoints(2, 26);
     EXPECT_EQ(app.track.LinesToday(), 2u);
     EXPECT_EQ(app.track.LinesWritten(), 4u) << "the old day's lines went to its file at the change";

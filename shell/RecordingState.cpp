@@ -1,0 +1,108 @@
+#include "shell/RecordingState.h"
+
+#include <cwchar>
+
+namespace {
+
+// Tells one reason in words from another without keeping a copy.
+uint32_t Fingerprint(const wchar_t* text) {
+    uint32_t hash = 2166136261u;
+    for (; *text != L'\0'; ++text) hash = (hash ^ static_cast<uint32_t>(*text)) * 16777619u;
+    return hash;
+}
+
+}  // namespace
+
+RecordingState::Level RecordingState::GetLevel() const {
+    switch (kind_) {
+        case Kind::Recording:
+        case Kind::Replaying:
+            return Level::Good;
+        case Kind::NoData:
+        case Kind::NoFix:
+            return Level::Warning;
+        default:
+            return Level::Bad;
+    }
+}
+
+void RecordingState::Tick() {
+    ++tick_;
+    if (assembler_.Sentences() != sentences_) {
+        sentences_ = assembler_.Sentences();
+        lastDataTick_ = tick_;
+    }
+    if (processor_.Fixes() != fixes_) {
+        fixes_ = processor_.Fixes();
+        lastFixTick_ = tick_;
+    }
+    if (port_.portNumber != openPort_) {
+        openPort_ = port_.portNumber;
+        wasOpen_ = false;
+        device_[0] = L'\0';
+    }
+    // What stands behind the number may change while it is closed.
+    if (port_.IsOpen() != open_) device_[0] = L'\0';
+    open_ = port_.IsOpen();
+    wasOpen_ = wasOpen_ || open_;
+
+    const size_t room = kLineChars;
+    const uint32_t written = track_.WrittenToday();
+    const wchar_t* points = written == 1 ? L"point" : L"points";
+    if (track_.Failing() || route_.Failing()) {
+        const wchar_t* why = track_.Failing() ? track_.FailureWords() : route_.FailureWords();
+        swprintf(line_, room, L"NOT RECORDING: %ls", why);
+        // The words end in a line break in the log.
+        for (size_t end = wcslen(line_); end > 0 && (line_[end - 1] == L'\n' || line_[end - 1] == L'\r');) {
+            line_[--end] = L'\0';
+        }
+        Say(Kind::NotRecording, line_);
+    } else if (poller_.Replaying()) {
+        swprintf(line_, room, L"Replaying %ls: %u track %ls written today", poller_.ReplayPath(), written, points);
+        Say(Kind::Replaying, L"");
+    } else if (port_.portNumber == SerialPort::kNoPort) {
+        swprintf(line_, room, L"NOT RECORDING: no input port is selected");
+        Say(Kind::NotRecording, L"no port");
+    } else if (!open_ && wasOpen_) {
+        swprintf(line_, room, L"Device gone %ls: %ls", Since(), Device());
+        Say(Kind::DeviceGone, L"");
+    } else if (!open_) {
+        swprintf(line_, room, L"NOT RECORDING: %ls does not open", Device());
+        Say(Kind::NotRecording, L"not open");
+    } else if (sentences_ == 0 || tick_ - lastDataTick_ > kQuietTicks) {
+        swprintf(line_, room, L"No data %ls from %ls", Since(), Device());
+        Say(Kind::NoData, L"");
+    } else if (fixes_ == 0 || tick_ - lastFixTick_ > kQuietTicks) {
+        swprintf(line_, room, L"No fix %ls: is the antenna's view of the sky free?", Since());
+        Say(Kind::NoFix, L"");
+    } else {
+        swprintf(line_, room, L"Recording: %ls, %u track %ls written today", Device(), written, points);
+        Say(Kind::Recording, L"");
+    }
+}
+
+void RecordingState::Say(Kind kind, const wchar_t* reason) {
+    const uint32_t fingerprint = Fingerprint(reason);
+    if (kind != kind_ || fingerprint != reason_) ++changes_;
+    kind_ = kind;
+    reason_ = fingerprint;
+}
+
+const wchar_t* RecordingState::Device() {
+    if (device_[0] == L'\0') {
+        wchar_t what[kDisplayPathChars];
+        if (port_.Describe(port_.portNumber, what, kDisplayPathChars)) {
+            swprintf(device_, kDeviceChars, L"COM%d (%ls)", port_.portNumber, what);
+        } else {
+            swprintf(device_, kDeviceChars, L"COM%d", port_.portNumber);
+        }
+    }
+    return device_;
+}
+
+const wchar_t* RecordingState::Since() {
+    if (fixes_ == 0) return L"yet";
+    const GpsFix& fix = processor_.LastFix();
+    swprintf(since_, kSinceChars, L"since %02d:%02d:%02d UTC", fix.hour, fix.minute, static_cast<int>(fix.seconds));
+    return since_;
+}

@@ -1,0 +1,69 @@
+#pragma once
+#include <cstdint>
+
+#include "input/InputPoller.h"
+#include "input/SerialPort.h"
+#include "nmea/SentenceAssembler.h"
+#include "output/RouteWriter.h"
+#include "output/TrackWriter.h"
+#include "processing/FixProcessor.h"
+
+// Whether the run saves what the receiver sends, in one line that every face shows:
+// the first thing the user of an unattended logger needs to know, and never "all
+// well" while nothing reaches the disk. Worked out once a tick.
+class RecordingState {
+public:
+    enum class Kind : uint8_t { Recording, Replaying, NotRecording, DeviceGone, NoData, NoFix };
+    // How a face colours it: green, yellow, red.
+    enum class Level : uint8_t { Good, Warning, Bad };
+    // Ticks without a sentence, or without a fix, before the state says so.
+    static constexpr uint32_t kQuietTicks = 5;
+
+    RecordingState(const SerialPort& port, const InputPoller& poller, const SentenceAssembler& assembler,
+                   const FixProcessor& processor, const TrackWriter& track, const RouteWriter& route)
+        : port_(port), poller_(poller), assembler_(assembler), processor_(processor), track_(track), route_(route) {}
+
+    void Tick();
+
+    Kind GetKind() const { return kind_; }
+    Level GetLevel() const;
+    const wchar_t* Line() const { return line_; }
+    // Counts the changes of kind or of reason, not of the counts in the line: a face
+    // that prints each change prints a line per change of state.
+    uint32_t Changes() const { return changes_; }
+
+private:
+    // Room for the longest reason in words, a host path among it, and the words around it.
+    static constexpr int kLineChars = kExplanationChars + 64;
+    static constexpr int kDeviceChars = kDisplayPathChars + 32;
+    static constexpr int kSinceChars = 32;
+
+    // Keeps the line built in line_; reason tells one failure from another.
+    void Say(Kind kind, const wchar_t* reason);
+    const wchar_t* Device();
+    // "since 12:17:46 UTC", the time of the last fix, or "yet" before the first.
+    const wchar_t* Since();
+
+    const SerialPort& port_;
+    const InputPoller& poller_;
+    const SentenceAssembler& assembler_;
+    const FixProcessor& processor_;
+    const TrackWriter& track_;
+    const RouteWriter& route_;
+
+    uint32_t tick_ = 0;
+    uint64_t sentences_ = 0;
+    uint32_t lastDataTick_ = 0;
+    uint32_t fixes_ = 0;
+    uint32_t lastFixTick_ = 0;
+    bool wasOpen_ = false;  // the chosen port was open in this run
+    bool open_ = false;
+    int32_t openPort_ = -2;
+    wchar_t device_[kDeviceChars] = {};  // "COM1 (/dev/ttyUSB0)", found when first needed
+    wchar_t since_[kSinceChars] = {};
+
+    Kind kind_ = Kind::NotRecording;
+    wchar_t line_[kLineChars] = {};
+    uint32_t reason_ = 0;
+    uint32_t changes_ = 0;
+};
