@@ -23,6 +23,9 @@ public:
 
     bool StatusToOutput() const override { return true; }
     const char* ClosingLine() const override { return "Stopped; the day files are in "; }
+    const char* NothingWrittenLine() const override {
+        return "Stopped; no day file was written: the log above says why.";
+    }
 
     int Run(Application& app, ConsoleObserver&) override {
         app.poller.SetAdvice(HostApplication::ReadsGpsd() ? kGpsdPortAdvice : kOptionPortAdvice);
@@ -40,8 +43,9 @@ public:
         while (timer.WaitForNextTick()) {
             app.window.Tick();
             if (line_.quiet) SayStartedFiles(app);
+            SayStateChange(app);
             notifier.Tick(clock_.TickMs());
-            if (notifier.Listening()) notifier.Status(ServiceStatus(app, started));
+            if (notifier.Listening()) notifier.Status(ServiceStatus(app));
         }
         notifier.Stopping();
         return 0;
@@ -79,14 +83,21 @@ private:
         }
     }
 
-    // `systemctl status` shows this line: whether data comes and how much reached the day files.
-    const char* ServiceStatus(Application& app, const char* started) {
-        const char* state = !app.port.IsOpen()                                      ? "Not recording, the port is not open:"
-                            : app.flags.noDataTicks > MainWindow::kNoDataAfterTicks ? "No data:"
-                                                                                    : "Recording:";
-        snprintf(status_, sizeof status_, "%s %s %u track points and %u waypoints written.", state, started,
-                 app.track.LinesWritten(), app.route.LinesWritten());
+    // `systemctl status` shows the recording state, as the terminal program does.
+    const char* ServiceStatus(Application& app) {
+        WideToUtf8(app.state.Line(), status_, sizeof status_);
         return status_;
+    }
+
+    // A line at each change of the recording state: the journal then says since when
+    // nothing was saved, and when it was again.
+    void SayStateChange(Application& app) {
+        if (app.state.Changes() == stateChanges_) return;
+        stateChanges_ = app.state.Changes();
+        char line[ServiceNotifier::kStatusBytes];
+        WideToUtf8(app.state.Line(), line, sizeof line);
+        printf("%s\n", line);
+        fflush(stdout);
     }
 
     // A day file this run created is a change of state worth a line when the rest is quiet.
@@ -108,6 +119,7 @@ private:
     const CommandLine& line_;
     Clock& clock_;
     char status_[2 * ServiceNotifier::kStatusBytes] = {};
+    uint32_t stateChanges_ = 0;
     uint32_t trackFiles_ = 0;
     uint32_t routeFiles_ = 0;
 };

@@ -87,6 +87,7 @@ LRESULT MainFrame::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_TIMER:
             app_.window.Tick();
+            tray_.SetTip(app_.state.Line());
             return 0;
         case WM_COMMAND:
             app_.window.HandleCommand(LOWORD(wParam));

@@ -29,3 +29,19 @@ void TrayIcon::Remove() {
     Shell_NotifyIconW(NIM_DELETE, &data);
     window_ = nullptr;
 }
+
+void TrayIcon::SetTip(const wchar_t* state) {
+    if (window_ == nullptr) return;
+    wchar_t tip[sizeof tip_ / sizeof tip_[0]];
+    swprintf(tip, sizeof tip / sizeof tip[0], L"%ls: %ls", kWindowTitle, state);
+    tip[sizeof tip / sizeof tip[0] - 1] = L'\0';
+    if (wcscmp(tip, tip_) == 0) return;
+    wcscpy(tip_, tip);
+    NOTIFYICONDATAW data = {};
+    data.cbSize = sizeof data;
+    data.hWnd = window_;
+    data.uID = ID_TRAY_ICON;
+    data.uFlags = NIF_TIP;
+    wcsncpy(data.szTip, tip_, sizeof data.szTip / sizeof data.szTip[0] - 1);
+    Shell_NotifyIconW(NIM_MODIFY, &data);
+}

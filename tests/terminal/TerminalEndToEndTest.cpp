@@ -253,7 +253,8 @@ TEST_F(TerminalEndToEndTest, AStopSignalEndsLikeExitAndGivesTheTerminalBack) {
     Shell(Tmux() + " set-option -t kestrave remain-on-exit on");
     ASSERT_EQ(kill(std::stoi(holder), SIGTERM), 0);
     EXPECT_EQ(ExitCode(), 0);
-    ASSERT_TRUE(WaitFor("Kestrave stopped; the day files are in " + temp.path + "/root/Kestrave"));
+    // Nothing came in, and the closing line does not pretend otherwise.
+    ASSERT_TRUE(WaitFor("Kestrave stopped; no day file was written."));
     EXPECT_EQ(lastScreen.find("Tools"), std::string::npos) << "the full screen is gone";
 }
 
