@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and the sanitizers in build-fuzz/, seeds them
 # from the real recordings and the simulator, and runs each for a fixed time.
-#   fuzz/run.sh [--smoke]   60 seconds per target (what CI runs)
+#   fuzz/run.sh [--smoke]   30 seconds per target (what CI runs)
 #   fuzz/run.sh --long      30 minutes per target
 #   FUZZ_SECONDS=N overrides the time; FUZZ_PARALLEL=N targets at once (default 2).
 # A finding is left in build-fuzz/findings/<target>/; the run then fails. Copy the
@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 case "${1:---smoke}" in
-  --smoke) seconds=60 ;;
+  --smoke) seconds=30 ;;
   --long) seconds=1800 ;;
   *) echo "usage: fuzz/run.sh [--smoke|--long]" >&2; exit 2 ;;
 esac

@@ -131,8 +131,9 @@ void InputPoller::PollSerialPort() {
         }
         int32_t count = port_.Read(chunk_, kChunkBytes);
         if (count < 0) {
-            // Closed here so that the next tick opens it afresh.
-            boxes_.AppendText(kStatusBox, L"COM-port read error!\r\n");
+            // Closed here so that the next tick opens it afresh. The fix on screen is
+            // no longer current: the error takes the box's place.
+            boxes_.SetText(kStatusBox, L"COM-port read error!\r\n");
             SayWhyReadFailed();
             port_.Close();
             return;

@@ -87,6 +87,8 @@ TEST_F(RecordingStateTest, APortThatWentIsGoneAndOneNeverOpenedIsNotRecording) {
     Tick();
     EXPECT_EQ(app.state.GetKind(), Kind::DeviceGone);
     EXPECT_EQ(Line(), L"Device gone since 12:17:06 UTC: COM1");
+    EXPECT_EQ(std::wstring(app.dialog.Box(kStatusBox).Text()).find(L"Lat"), std::wstring::npos)
+        << "the last fix is not shown as current";
 
     auto fresh = std::make_unique<TestApplication>();
     fresh->serial.Fail(FakeSerialDevice::Op::Open);
