@@ -60,6 +60,11 @@ const Option kOptions[] = {
     {"--speed", Bit(Mode::Log), Takes::Whole, "a baud rate such as 4800 or 9600", 1, 4000000,
      [](CommandLine& l, const Value& v) { l.speed = static_cast<int64_t>(v.whole); }, "--speed BAUD",
      "open the port at this speed instead of the stored one", kLog},
+    {"--warn-after", kLive, Takes::Whole, "a number of seconds from 0 to 86400", 0, 86400,
+     [](CommandLine& l, const Value& v) { l.warnAfter = static_cast<int64_t>(v.whole); }, "--warn-after SECONDS",
+     "say in the log when no data, or no fix, came for this long (default 300;\n"
+     "0: never); the setting WarnAfter does the same without the option",
+     kInput},
     {"--quiet", Bit(Mode::Log), Takes::Nothing, nullptr, 0, 0, [](CommandLine& l, const Value&) { l.quiet = true; },
      "--quiet", "print log lines and changes of state only (port, fix, new day file)", kLog},
     {"--fix-rollover", Bit(Mode::Replay), Takes::Nothing, nullptr, 0, 0,
@@ -213,8 +218,9 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
 }
 
 void PrintUsage(FILE* out) {
-    fputs("Usage: kestrave [--device PATH | --gpsd [HOST[:PORT]]] [--gps-only]\n"
+    fputs("Usage: kestrave [--device PATH | --gpsd [HOST[:PORT]]] [--gps-only] [--warn-after SECONDS]\n"
           "  or:  kestrave log [--device PATH | --gpsd [HOST[:PORT]]] [--speed BAUD] [--quiet] [--gps-only]\n"
+          "                    [--warn-after SECONDS]\n"
           "  or:  kestrave replay FILE... [--fix-rollover] [--gps-only]\n"
           "  or:  kestrave simulate --out FILE [--seed N] [--minutes M]\n"
           "  or:  kestrave simulate --pty [--speed-up N] [--seed N] [--minutes M] [--out FILE]\n"

@@ -19,7 +19,7 @@ Application::Application(FileSystem& files, Clock& clock, LocalTimeZone& zone, S
       settings(store, port.portNumber, port.portSpeed, track, route, assembler),
       folderDialog(files, track, route, settings),
       window(files, keepAwake, flags, dialog, messageCounter, track, route, poller, port, settings),
-      state(port, poller, assembler, processor, track, route) {
+      state(port, poller, assembler, processor, track, route, zone, dialog) {
     window.SetRollover(&processor.Rollover());
     poller.SetAdvice(kMenuPortAdvice);
     window.SetRecordingState(&state);

@@ -22,6 +22,7 @@ MainWindow::MainWindow(FileSystem& files, KeepAwake& keepAwake, TickFlags& flags
 void MainWindow::Create() {
     settings_.LoadPort();
     settings_.LoadTalkers();
+    if (state_ != nullptr) state_->SetWarnAfter(settings_.LoadWarnAfter());
 }
 
 bool MainWindow::Activate() {

@@ -28,11 +28,18 @@ RecordingState::Level RecordingState::GetLevel() const {
 
 void RecordingState::Tick() {
     ++tick_;
-    if (assembler_.Sentences() != sentences_) {
+    const bool data = assembler_.Sentences() != sentences_;
+    const bool fix = processor_.Fixes() != fixes_;
+    if (data) {
+        // Fixes are waited for from the first sentence after a silence.
+        if (sentences_ == 0 || tick_ - lastDataTick_ > kQuietTicks) {
+            dataSinceTick_ = tick_;
+            StampNow(noFix_.since);
+        }
         sentences_ = assembler_.Sentences();
         lastDataTick_ = tick_;
     }
-    if (processor_.Fixes() != fixes_) {
+    if (fix) {
         fixes_ = processor_.Fixes();
         lastFixTick_ = tick_;
     }
@@ -45,6 +52,12 @@ void RecordingState::Tick() {
     if (port_.IsOpen() != open_) device_[0] = L'\0';
     open_ = port_.IsOpen();
     wasOpen_ = wasOpen_ || open_;
+
+    // A replay's ticks are no seconds; a closed port says so in the state already.
+    const bool live = !poller_.Replaying() && open_;
+    WatchSilence(noData_, data, tick_ - lastDataTick_, live, L"data");
+    const uint32_t withoutFix = tick_ - (lastFixTick_ > dataSinceTick_ ? lastFixTick_ : dataSinceTick_);
+    WatchSilence(noFix_, fix, withoutFix, live && sentences_ > 0 && tick_ - lastDataTick_ <= kQuietTicks, L"fix");
 
     const size_t room = kLineChars;
     const uint32_t written = track_.WrittenToday();
@@ -105,4 +118,55 @@ const wchar_t* RecordingState::Since() {
     const GpsFix& fix = processor_.LastFix();
     swprintf(since_, kSinceChars, L"since %02d:%02d:%02d UTC", fix.hour, fix.minute, static_cast<int>(fix.seconds));
     return since_;
+}
+
+void RecordingState::StampNow(wchar_t* out) {
+    SystemTime now{};
+    if (zone_.UtcNow(&now)) {
+        swprintf(out, kSinceChars, L"%02u:%02u:%02u UTC", now.hour, now.minute, now.second);
+    } else if (fixes_ > 0) {
+        const GpsFix& fix = processor_.LastFix();
+        swprintf(out, kSinceChars, L"%02d:%02d:%02d UTC", fix.hour, fix.minute, static_cast<int>(fix.seconds));
+    } else {
+        swprintf(out, kSinceChars, L"the start");
+    }
+}
+
+void RecordingState::WatchSilence(Silence& silence, bool heard, uint32_t quietTicks, bool watching,
+                                  const wchar_t* what) {
+    if (heard || silence.since[0] == L'\0') StampNow(silence.since);
+    wchar_t line[kDeviceChars + 256];
+    const bool data = what[0] == L'd';
+    if (heard && silence.said) {
+        wchar_t now[kSinceChars];
+        StampNow(now);
+        if (data) {
+            swprintf(line, sizeof line / sizeof line[0], L"Data again from %ls at %ls.\r\n", Device(), now);
+        } else {
+            swprintf(line, sizeof line / sizeof line[0], L"A fix again at %ls.\r\n", now);
+        }
+        boxes_.AppendText(kLogBox, line);
+        silence.said = false;
+        return;
+    }
+    if (!watching || silence.said || warnAfter_ == 0 || quietTicks < warnAfter_) return;
+    silence.said = true;
+    const uint32_t minutes = warnAfter_ / 60;
+    wchar_t length[32];
+    if (minutes > 0 && warnAfter_ % 60 == 0) {
+        swprintf(length, 32, L"%u minute%ls", minutes, minutes == 1 ? L"" : L"s");
+    } else {
+        swprintf(length, 32, L"%u seconds", warnAfter_);
+    }
+    if (data) {
+        swprintf(line, sizeof line / sizeof line[0],
+                 L"No data since %ls from %ls, for %ls: check the cable, the receiver's power and that it is this "
+                 L"port.\r\n",
+                 silence.since, Device(), length);
+    } else {
+        swprintf(line, sizeof line / sizeof line[0],
+                 L"No fix since %ls, for %ls, though sentences come: the antenna needs a view of the open sky.\r\n",
+                 silence.since, length);
+    }
+    boxes_.AppendText(kLogBox, line);
 }

@@ -6,6 +6,8 @@
 #include "nmea/SentenceAssembler.h"
 #include "output/RouteWriter.h"
 #include "output/TrackWriter.h"
+#include "platform/LocalTimeZone.h"
+#include "platform/TextBoxes.h"
 #include "processing/FixProcessor.h"
 
 // Whether the run saves what the receiver sends, in one line that every face shows:
@@ -19,11 +21,24 @@ public:
     // Ticks without a sentence, or without a fix, before the state says so.
     static constexpr uint32_t kQuietTicks = 5;
 
-    RecordingState(const SerialPort& port, const InputPoller& poller, const SentenceAssembler& assembler,
-                   const FixProcessor& processor, const TrackWriter& track, const RouteWriter& route)
-        : port_(port), poller_(poller), assembler_(assembler), processor_(processor), track_(track), route_(route) {}
+    // Silence this long in live logging is said in the log box: once, and when it ends.
+    static constexpr uint32_t kDefaultWarnAfterSeconds = 300;
 
+    RecordingState(const SerialPort& port, const InputPoller& poller, const SentenceAssembler& assembler,
+                   const FixProcessor& processor, const TrackWriter& track, const RouteWriter& route,
+                   LocalTimeZone& zone, TextBoxes& boxes)
+        : port_(port),
+          poller_(poller),
+          assembler_(assembler),
+          processor_(processor),
+          track_(track),
+          route_(route),
+          zone_(zone),
+          boxes_(boxes) {}
+
+    // Once a tick, which is a second in live logging.
     void Tick();
+    void SetWarnAfter(uint32_t seconds) { warnAfter_ = seconds; }
 
     Kind GetKind() const { return kind_; }
     Level GetLevel() const;
@@ -43,6 +58,15 @@ private:
     const wchar_t* Device();
     // "since 12:17:46 UTC", the time of the last fix, or "yet" before the first.
     const wchar_t* Since();
+    // The system clock's time now, "12:17:46 UTC", or the last fix's where it has none.
+    void StampNow(wchar_t* out);
+    // A silence of the input or of fixes, said once when it reaches warnAfter_ and once
+    // when it ends.
+    struct Silence {
+        bool said = false;
+        wchar_t since[kSinceChars] = {};  // when the last sentence or fix came
+    };
+    void WatchSilence(Silence& silence, bool heard, uint32_t quietTicks, bool watching, const wchar_t* what);
 
     const SerialPort& port_;
     const InputPoller& poller_;
@@ -50,10 +74,16 @@ private:
     const FixProcessor& processor_;
     const TrackWriter& track_;
     const RouteWriter& route_;
+    LocalTimeZone& zone_;
+    TextBoxes& boxes_;
+    uint32_t warnAfter_ = kDefaultWarnAfterSeconds;
+    Silence noData_;
+    Silence noFix_;
 
     uint32_t tick_ = 0;
     uint64_t sentences_ = 0;
     uint32_t lastDataTick_ = 0;
+    uint32_t dataSinceTick_ = 0;  // the first sentence after the last silence
     uint32_t fixes_ = 0;
     uint32_t lastFixTick_ = 0;
     bool wasOpen_ = false;  // the chosen port was open in this run

@@ -12,6 +12,8 @@ const wchar_t kOutputDir[] = L"OutputDir";
 const wchar_t kPortNumber[] = L"PortNumber";
 const wchar_t kPortSpeed[] = L"PortSpeed";
 const wchar_t kGpsOnly[] = L"GpsOnly";
+const wchar_t kWarnAfter[] = L"WarnAfter";
+constexpr int32_t kDefaultWarnAfter = 300;
 const wchar_t kGpsdServer[] = L"GpsdServer";
 // A host name (up to 253 characters) and a port, with room to spare.
 constexpr uint32_t kServerChars = 300;
@@ -70,6 +72,21 @@ void Settings::LoadTalkers() {
     const int32_t gpsOnly = key == kInvalidKey ? 0 : ReadDword(key, kGpsOnly, 0);
     if (key != kInvalidKey) store_.CloseKey(key);
     assembler_.SetTalkers(gpsOnly == 1 ? TalkerSet::GpsOnly : TalkerSet::AllGnss);
+}
+
+void Settings::PinWarnAfter(uint32_t seconds) {
+    warnAfter_ = seconds;
+    warnAfterPinned_ = true;
+}
+
+uint32_t Settings::LoadWarnAfter() {
+    if (warnAfterPinned_) return warnAfter_;
+    SettingsKey key = store_.OpenKey(kKeyPath);
+    const int32_t seconds = key == kInvalidKey ? kDefaultWarnAfter : ReadDword(key, kWarnAfter, kDefaultWarnAfter);
+    if (key != kInvalidKey) store_.CloseKey(key);
+    // A negative value is no number of seconds.
+    warnAfter_ = seconds < 0 ? kDefaultWarnAfter : static_cast<uint32_t>(seconds);
+    return warnAfter_;
 }
 
 int32_t Settings::ReadDword(SettingsKey key, const wchar_t* name, int32_t fallback) {

@@ -31,11 +31,15 @@ public:
     void PinOutputDir(const wchar_t* folder);
     void PinSpeed(int32_t speed);
     void PinTalkers(TalkerSet talkers);
+    void PinWarnAfter(uint32_t seconds);
 
     void LoadPort();
     // GpsOnly = 1 reads "$GP" sentences alone; missing or any other value, every
     // satellite system's.
     void LoadTalkers();
+    // WarnAfter: seconds of silence (no data, or no fix) before the log says so; a
+    // DWORD, missing: 300, 0: never.
+    uint32_t LoadWarnAfter();
     // The value, if it is a REG_DWORD of exactly 4 bytes; fallback otherwise.
     int32_t ReadDword(SettingsKey key, const wchar_t* name, int32_t fallback);
     void SavePort();
@@ -57,6 +61,8 @@ private:
     void WriteText(const wchar_t* name, const wchar_t* text, uint32_t maxChars);
 
     SettingsStore& store_;
+    uint32_t warnAfter_ = 0;
+    bool warnAfterPinned_ = false;
     int32_t& portNumber_;  // -1 none, 0 to 15 COM0 to COM15
     int32_t& portSpeed_;   // baud
     TrackWriter& track_;

@@ -18,13 +18,16 @@ bool PosixTimeZone::FileTimeToLocalFileTime(FileTime utc, FileTime* local) {
     return true;
 }
 
-bool PosixTimeZone::UtcToday(SystemTime* today) {
-    const time_t now = time(nullptr);
+bool PosixTimeZone::UtcNow(SystemTime* now) {
+    const time_t seconds = time(nullptr);
     struct tm parts {};
-    if (now == static_cast<time_t>(-1) || gmtime_r(&now, &parts) == nullptr) return false;
-    *today = SystemTime{};
-    today->year = static_cast<uint16_t>(parts.tm_year + 1900);
-    today->month = static_cast<uint16_t>(parts.tm_mon + 1);
-    today->day = static_cast<uint16_t>(parts.tm_mday);
+    if (seconds == static_cast<time_t>(-1) || gmtime_r(&seconds, &parts) == nullptr) return false;
+    *now = SystemTime{};
+    now->year = static_cast<uint16_t>(parts.tm_year + 1900);
+    now->month = static_cast<uint16_t>(parts.tm_mon + 1);
+    now->day = static_cast<uint16_t>(parts.tm_mday);
+    now->hour = static_cast<uint16_t>(parts.tm_hour);
+    now->minute = static_cast<uint16_t>(parts.tm_min);
+    now->second = static_cast<uint16_t>(parts.tm_sec);
     return true;
 }

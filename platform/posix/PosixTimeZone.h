@@ -6,5 +6,5 @@
 class PosixTimeZone : public LocalTimeZone {
 public:
     bool FileTimeToLocalFileTime(FileTime utc, FileTime* local) override;
-    bool UtcToday(SystemTime* today) override;
+    bool UtcNow(SystemTime* now) override;
 };

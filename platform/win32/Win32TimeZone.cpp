@@ -21,12 +21,10 @@ bool Win32TimeZone::FileTimeToLocalFileTime(FileTime utc, FileTime* local) {
     return true;
 }
 
-bool Win32TimeZone::UtcToday(SystemTime* today) {
-    SYSTEMTIME now;
-    GetSystemTime(&now);
-    *today = SystemTime{};
-    today->year = now.wYear;
-    today->month = now.wMonth;
-    today->day = now.wDay;
+bool Win32TimeZone::UtcNow(SystemTime* now) {
+    SYSTEMTIME system;
+    GetSystemTime(&system);
+    *now = SystemTime{system.wYear, system.wMonth, system.wDayOfWeek, system.wDay,
+                      system.wHour, system.wMinute, system.wSecond, system.wMilliseconds};
     return true;
 }

@@ -5,5 +5,5 @@
 class Win32TimeZone : public LocalTimeZone {
 public:
     bool FileTimeToLocalFileTime(FileTime utc, FileTime* local) override;
-    bool UtcToday(SystemTime* today) override;
+    bool UtcNow(SystemTime* now) override;
 };

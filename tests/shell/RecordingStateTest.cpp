@@ -99,4 +99,40 @@ TEST_F(RecordingStateTest, APortThatWentIsGoneAndOneNeverOpenedIsNotRecording) {
     EXPECT_EQ(std::wstring(fresh->app.state.Line()), L"NOT RECORDING: no input port is selected");
 }
 
+// Count of a text in the log box.
+size_t InLog(Application& app, const std::wstring& text) {
+    const std::wstring log = app.dialog.Box(kLogBox).Text();
+    size_t count = 0;
+    for (size_t at = log.find(text); at != std::wstring::npos; at = log.find(text, at + 1)) ++count;
+    return count;
+}
+
+// With --warn-after 10: each silence is said once when it is that long, and once when
+// it ends. This zone knows no system clock, so the times are the last fix's.
+TEST_F(RecordingStateTest, ASilenceIsSaidOnceWhenItIsLongAndWhenItEnds) {
+    app.state.SetWarnAfter(10);
+    for (int second = 0; second < 10; ++second) Tick(Rmc(second));
+    for (int second = 10; second < 30; ++second) Tick(Rmc(second, 'V'));
+    EXPECT_EQ(InLog(app, L"No fix since 12:17:09 UTC, for 10 seconds, though sentences come: the antenna needs a "
+                         L"view of the open sky.\r\n"),
+              1u)
+        << app.dialog.Box(kLogBox).Text();
+    for (int second = 30; second < 33; ++second) Tick(Rmc(second));
+    EXPECT_EQ(InLog(app, L"A fix again at 12:17:30 UTC.\r\n"), 1u) << app.dialog.Box(kLogBox).Text();
+
+    for (int tick = 0; tick < 25; ++tick) Tick();
+    EXPECT_EQ(InLog(app, L"No data since 12:17:31 UTC from COM1, for 10 seconds: check the cable"), 1u)
+        << app.dialog.Box(kLogBox).Text();
+    EXPECT_EQ(InLog(app, L"No fix since"), 1u) << "no fix while no data comes is the data's silence";
+    Tick(Rmc(40));
+    EXPECT_EQ(InLog(app, L"Data again from COM1 at 12:17:32 UTC.\r\n"), 1u) << app.dialog.Box(kLogBox).Text();
+
+    // The setting's default, and 0 for never.
+    auto quiet = std::make_unique<TestApplication>();
+    quiet->app.window.Create();
+    quiet->app.state.SetWarnAfter(0);
+    for (int tick = 0; tick < 400; ++tick) quiet->app.window.Tick();
+    EXPECT_EQ(std::wstring(quiet->app.dialog.Box(kLogBox).Text()).find(L"No data since"), std::wstring::npos);
+}
+
 }  // namespace

@@ -2,7 +2,7 @@
 #include "platform/LocalTimeZone.h"
 
 // A zone a fixed number of minutes east of UTC, or one that fails on command; it
-// knows the system's date only when a test sets one.
+// knows the system's time only when a test sets one.
 class FixedOffsetZone : public LocalTimeZone {
 public:
     explicit FixedOffsetZone(int minutesEast = 0) : minutesEast(minutesEast) {}
@@ -14,14 +14,14 @@ public:
         return true;
     }
 
-    bool UtcToday(SystemTime* date) override {
+    bool UtcNow(SystemTime* now) override {
         if (today.year == 0) return false;
-        *date = today;
+        *now = today;
         return true;
     }
 
     int minutesEast;
-    SystemTime today{};  // the system's date; year 0: not known
+    SystemTime today{};  // the system's date and time; year 0: not known
     bool fail = false;
     int calls = 0;  // conversions asked for, failed ones included
 };
