@@ -65,10 +65,11 @@ void InputPoller::PollReplayFile() {
     }
 }
 
+// A file that held no recording is named for what it is instead, by the window.
 void InputPoller::EndReplay() {
     FinishReplay();
-    boxes_.AppendText(kLogBox, L"File processed\r\n");
     lastContent_ = ReplayedContent();
+    if (lastContent_ == Content::Nmea) boxes_.AppendText(kLogBox, L"File processed\r\n");
 }
 
 // A gzip file is told by its magic bytes, which no NMEA text begins with; it may hold
@@ -85,6 +86,7 @@ void InputPoller::StopOnReadError() {
     const uint32_t error = files_.LastError();
     ++readErrors_;
     FinishReplay();
+    lastContent_ = Content::Cut;
     wchar_t reason[128];
     files_.DescribeError(error, reason, sizeof reason / sizeof reason[0]);
     wchar_t message[kDisplayPathChars + 256];

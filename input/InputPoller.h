@@ -41,7 +41,8 @@ public:
     uint32_t ReadErrors() const { return readErrors_; }
     // What the last replay that reached its end held: a file from which the assembler
     // took no sentence is no NMEA recording.
-    enum class Content { Nmea, Empty, Compressed, NotNmea };
+    // Cut: a read error stopped it, and that was said.
+    enum class Content { Nmea, Empty, Compressed, NotNmea, Cut };
     Content LastReplayContent() const { return lastContent_; }
     // The host path of the file being replayed, or of the last one.
     const wchar_t* ReplayPath() const { return replayPath_; }

@@ -20,7 +20,7 @@ Application::Application(FileSystem& files, Clock& clock, LocalTimeZone& zone, S
       folderDialog(files, track, route, settings),
       window(files, keepAwake, flags, dialog, messageCounter, track, route, poller, port, settings),
       state(port, poller, assembler, processor, track, route, zone, dialog) {
-    window.SetRollover(&processor.Rollover());
+    window.SetProcessor(&processor);
     poller.SetAdvice(kMenuPortAdvice);
     window.SetRecordingState(&state);
 }

@@ -65,8 +65,8 @@ void MainWindow::Tick() {
     const bool replaying = poller_.Replaying();
     // A live receiver's date is today's, so one 1024 weeks back is a rollover; a
     // recording may really be old.
-    if (rollover_ != nullptr) {
-        rollover_->SetRule(!replaying              ? WeekRollover::Rule::NearToday
+    if (processor_ != nullptr) {
+        processor_->Rollover().SetRule(!replaying              ? WeekRollover::Rule::NearToday
                            : fixReplayRollover_    ? WeekRollover::Rule::Any
                                                    : WeekRollover::Rule::Keep);
     }
@@ -93,6 +93,7 @@ bool MainWindow::OpenNmeaFile(const wchar_t* path) {
     }
     // The lines of earlier input go to disk before the first byte of the file is read.
     flags_.flushRequested = true;
+    if (processor_ != nullptr) fixesAtReplayStart_ = processor_->Fixes();
     poller_.StartReplay(file, path);
     return true;
 }
@@ -114,12 +115,24 @@ void ConvertedName(const wchar_t* path, wchar_t* out, size_t room) {
 
 }  // namespace
 
-// After "File processed", a file that gave no sentence is named with what to do, and
-// counts as a file error: its "File processed" alone would pass for a replay that
-// found nothing to write.
+// In place of "File processed", a file that gave no sentence is named with what to do,
+// and counts as a file error: it would otherwise pass for a replay that found nothing
+// to write.
 void MainWindow::SayWhenNotNmea() {
     const InputPoller::Content content = poller_.LastReplayContent();
-    if (content == InputPoller::Content::Nmea) return;
+    if (content == InputPoller::Content::Cut) return;
+    if (content == InputPoller::Content::Nmea) {
+        // Not a mistake: a receiver that never saw the sky still sends its sentences.
+        if (processor_ != nullptr && processor_->Fixes() == fixesAtReplayStart_) {
+            static wchar_t said[kDisplayPathChars + 128];
+            swprintf(said, sizeof said / sizeof said[0],
+                     L"%ls holds NMEA sentences but no fix: the receiver had none, so there is nothing to "
+                     L"record.\r\n",
+                     poller_.ReplayPath());
+            boxes_.AppendText(kLogBox, said);
+        }
+        return;
+    }
     ++fileErrors_;
     const wchar_t* path = poller_.ReplayPath();
     static wchar_t message[2 * kDisplayPathChars + 256];

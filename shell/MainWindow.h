@@ -8,7 +8,7 @@
 #include "platform/FileSystem.h"
 #include "platform/KeepAwake.h"
 #include "platform/TextBoxes.h"
-#include "processing/WeekRollover.h"
+#include "processing/FixProcessor.h"
 #include "shell/FrontEnd.h"
 #include "shell/RecordingState.h"
 #include "shell/Settings.h"
@@ -35,8 +35,9 @@ public:
 
     // The face that shows dialogs; none for a program without a screen.
     void SetFrontEnd(FrontEnd* frontEnd) { frontEnd_ = frontEnd; }
-    // The processor's rollover rule, which the tick sets for a live receiver or a replay.
-    void SetRollover(WeekRollover* rollover) { rollover_ = rollover; }
+    // The processor: the tick sets its rollover rule for a live receiver or a replay, and
+    // a replay's end asks it whether the file held a fix.
+    void SetProcessor(FixProcessor* processor) { processor_ = processor; }
     // The recording state, worked out at the end of every tick.
     void SetRecordingState(RecordingState* state) { state_ = state; }
     // --fix-rollover: a replay moves rolled-over dates forward too.
@@ -91,7 +92,8 @@ private:
     FrontEnd* frontEnd_ = nullptr;
     StartupState startupState_ = NotStarted;
     const wchar_t* folderReason_ = nullptr;
-    WeekRollover* rollover_ = nullptr;
+    FixProcessor* processor_ = nullptr;
+    uint32_t fixesAtReplayStart_ = 0;
     RecordingState* state_ = nullptr;
     bool fixReplayRollover_ = false;
     uint32_t tickCount_ = 0;

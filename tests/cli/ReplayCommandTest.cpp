@@ -257,7 +257,7 @@ TEST_F(NotNmeaReplayTest, AGpxFileIsNamedWithTheConversionToRun) {
                             "</trkseg></trk></gpx>\n");
     Outcome run = ReplayAlone("track.gpx");
     const std::string gpx = dir + "/track.gpx";
-    EXPECT_NE(run.output.find("File processed\nno NMEA sentence found in " + gpx +
+    EXPECT_NE(run.output.find(gpx + "\nno NMEA sentence found in " + gpx +
                               ": Kestrave reads NMEA 0183 recordings; convert GPX first, e.g. with GPSBabel "
                               "(gpsbabel -i gpx -f " + gpx + " -o nmea -F " + dir + "/track.nmea).\n"),
               std::string::npos)
@@ -268,7 +268,8 @@ TEST_F(NotNmeaReplayTest, AGpxFileIsNamedWithTheConversionToRun) {
 TEST_F(NotNmeaReplayTest, AnEmptyFileIsCalledEmpty) {
     temp.Write("track.nmea", "");
     Outcome run = ReplayAlone("track.nmea");
-    EXPECT_NE(run.output.find("File processed\n" + dir + "/track.nmea is empty.\n"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find(dir + "/track.nmea\n" + dir + "/track.nmea is empty.\n"), std::string::npos)
+        << run.output;
     ExpectNothingWritten(run);
 }
 
@@ -276,7 +277,7 @@ TEST_F(NotNmeaReplayTest, AnEmptyFileIsCalledEmpty) {
 TEST_F(NotNmeaReplayTest, AGzipFileIsToldToBeUnpackedEvenWithAStraySentence) {
     temp.Write("track.nmea.gz", std::string("\x1f\x8b\x08\x00", 4) + "\x93$GPTXT,stray\n" + std::string(64, '\xa5'));
     Outcome run = ReplayAlone("track.nmea.gz");
-    EXPECT_NE(run.output.find("File processed\n" + dir + "/track.nmea.gz is compressed: unpack it first (gunzip).\n"),
+    EXPECT_NE(run.output.find(dir + "/track.nmea.gz\n" + dir + "/track.nmea.gz is compressed: unpack it first (gunzip).\n"),
               std::string::npos)
         << run.output;
     ExpectNothingWritten(run);
@@ -300,7 +301,11 @@ TEST_F(NotNmeaReplayTest, ARecordingWithoutAFixIsNoError) {
     temp.Write("nofix.nmea", recording);
     Outcome run = ReplayAlone("nofix.nmea");
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("File processed\nNo day file was written.\n"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("File processed\n" + dir +
+                              "/nofix.nmea holds NMEA sentences but no fix: the receiver had none, so there is "
+                              "nothing to record.\nNo day file was written.\n"),
+              std::string::npos)
+        << run.output;
 }
 
 // The folder is named once anything reached it, and the bad file still sets the code.
