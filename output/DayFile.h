@@ -90,6 +90,8 @@ public:
     void ReportFailure(Step step, FileHandle file);
     // A numbered message in the log box; a second "%u" in format shows lastError.
     void Report(const wchar_t* format);
+    // A line in words in the log box about the day's file: before, its host path, after.
+    void SayAboutFile(const wchar_t* before, const wchar_t* after);
 
     FileSystem& Files() { return files_; }
     // How many file operations have failed and said so in the log box.
@@ -128,7 +130,6 @@ private:
     void Explain(Step step);
     bool SameAsExplained(Step step) const;
     void SayWritingAgain();
-    void SayAboutFile(const wchar_t* before, const wchar_t* after);
 
     FileSystem& files_;
     Clock& clock_;

@@ -44,6 +44,16 @@ bool IsCapital(char c) { return c >= 'A' && c <= 'Z'; }
 // The next letter of a name, from "Z" back to "A".
 char NextLetter(char c) { return c == 'Z' ? 'A' : static_cast<char>(c + 1); }
 
+// The last waypoint mark that starts before end, or null.
+const char* LastMarkBefore(const char* text, const char* end) {
+    const char* last = nullptr;
+    for (const char* found = strstr(text, kWaypointMark); found != nullptr && found < end;
+         found = strstr(found + 1, kWaypointMark)) {
+        last = found;
+    }
+    return last;
+}
+
 }  // namespace
 
 RouteWriter::RouteWriter(FileSystem& files, Clock& clock, LocalTimeZone& zone, TextBoxes& boxes,
@@ -140,37 +150,53 @@ bool RouteWriter::ReadFileTail() {
     return true;
 }
 
-// Carries on from the last waypoint line in text: "W,1, 57, 57,RKC123," gives 58 and RKC124.
+
+// Carries on from the last whole waypoint line in text: "W,1, 57, 57,RKC123," gives 58
+// and RKC124. A last line that a power cut left cut, or one that cannot be read, is
+// passed over for the one before it, so that numbers never repeat.
 void RouteWriter::ContinueFrom(const char* text) {
-    const char* mark = nullptr;
-    for (const char* found = strstr(text, kWaypointMark); found != nullptr; found = strstr(found + 1, kWaypointMark)) {
-        mark = found;
+    bool marked = false;
+    for (const char* end = text + strlen(text), *mark = LastMarkBefore(text, end); mark != nullptr;
+         end = mark, mark = LastMarkBefore(text, end)) {
+        marked = true;
+        // A line ends where the next mark starts; the last one must end at all (end is
+        // then the text's terminator, which the search may look at).
+        if (memchr(mark + 1, '\n', static_cast<size_t>(end - mark)) == nullptr) continue;
+        if (ContinueFromLine(mark + kWaypointMarkLength)) {
+            day_.Report(L"(%u) Route continued... \r\n");
+            return;
+        }
     }
-    if (mark == nullptr) {
+    if (!marked) {
         day_.Report(L"(%u) Route point not found \r\n");
         return;
     }
+    day_.SayAboutFile(L"No whole waypoint line at the end of ", L", so the day's route starts again at 1.\r\n");
+}
+
+// "  57, 57,RKC123,...": the point number and the name after the mark; false when
+// either cannot be read.
+bool RouteWriter::ContinueFromLine(const char* number) {
     // strtol rather than atoi: a number beyond the range is defined, and refused here.
-    const char* number = mark + kWaypointMarkLength;
     const long point = strtol(number, nullptr, 10);
-    if (point < 1 || point >= INT32_MAX) return;
+    if (point < 1 || point >= INT32_MAX) return false;
 
     // Behind the second comma: the first ends the point number, the second its repetition.
     const char* name = number;
     for (int commas = 0; commas < 2; ++name) {
-        if (*name == '\0') return;
+        if (*name == '\0') return false;
         if (*name == ',') ++commas;
     }
-    if (name[0] != 'R' || strnlen(name, kNameLength) < kNameLength) return;
+    if (name[0] != 'R' || strnlen(name, kNameLength) < kNameLength) return false;
     const long counter = strtol(name + 3, nullptr, 10);
-    if (!IsCapital(name[1]) || !IsCapital(name[2]) || counter < 0 || counter > kLastNameCounter) return;
+    if (!IsCapital(name[1]) || !IsCapital(name[2]) || counter < 0 || counter > kLastNameCounter) return false;
 
     namePrefix_[1] = name[1];
     namePrefix_[2] = name[2];
     pointNumber_ = static_cast<int32_t>(point);
     nameCounter_ = static_cast<int32_t>(counter);
     Advance();
-    day_.Report(L"(%u) Route continued... \r\n");
+    return true;
 }
 
 void RouteWriter::Advance() {

@@ -48,6 +48,7 @@ private:
     void FreshPrefix(const GpsFix& fix);
     bool ReadFileTail();
     void ContinueFrom(const char* text);
+    bool ContinueFromLine(const char* number);
     // Moves on to the next waypoint number and name.
     void Advance();
 

@@ -98,6 +98,27 @@ TEST(RouteWriter, ContinuesTheDaysRoute) {
     EXPECT_EQ(rig.files.Contents(kExampleFile), earlier + Waypoint(" 58, 58,RKC124"));
 }
 
+// A power cut left the last waypoint line cut, or a line cannot be read: the route goes
+// on from the last whole, readable one, so no number comes twice.
+TEST(RouteWriter, AContinuationReadsBackPastACutOrUnreadableLastLine) {
+    const struct {
+        const char* name;
+        std::string end;
+    } cases[] = {
+        {"cut", Held(" 89, 89,RJW089") + "W,1, 90, 9"},
+        {"cut after its line end", Held(" 89, 89,RJW089") + "W,1, 90, 90,RJW0"},
+        {"unreadable", Held(" 89, 89,RJW089") + Held(" 90, 90,rjw090")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RouteRig rig;
+        rig.DayFileHolds(kExampleHeader + Held(" 88, 88,RJW088") + c.end);
+        rig.writer.AddWaypoint(ExampleFix());
+        EXPECT_EQ(rig.Pending(), Waypoint(" 90, 90,RJW090"));
+        EXPECT_EQ(NumberedMessages(rig.boxes.log), L"(1) Route continued... \r\n");
+    }
+}
+
 TEST(RouteWriter, NameCounterWrapsAndAdvancesTheSecondLetter) {
     const struct {
         const char* last;
@@ -156,6 +177,20 @@ TEST(RouteWriter, FreshStartWhenTheFileCannotBeContinued) {
         EXPECT_EQ(NumberedMessages(rig.boxes.log), c.message);
         EXPECT_EQ(rig.files.OpenCount(), 0);
     }
+}
+
+// With no whole waypoint left, the route starts again, and the log says why.
+TEST(RouteWriter, NoWholeWaypointLeftIsSaid) {
+    RouteRig rig;
+    rig.DayFileHolds(kExampleHeader + Held(" 90, 90,rjw090") + "W,1, 91, 9");
+    rig.writer.AddWaypoint(ExampleFix());
+    EXPECT_EQ(rig.Pending(), Waypoint("  1,  1,RRB001"));
+    wchar_t where[kDisplayPathChars];
+    rig.files.DisplayPath(kExampleFile.c_str(), where, kDisplayPathChars);
+    EXPECT_NE(rig.boxes.log.find(L"No whole waypoint line at the end of " + std::wstring(where) +
+                                 L", so the day's route starts again at 1.\r\n"),
+              std::wstring::npos)
+        << rig.boxes.log;
 }
 
 // Only the last 256 bytes are read, or a short file from byte 2: a waypoint line must
