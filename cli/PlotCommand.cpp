@@ -119,6 +119,13 @@ bool PlotDay(const std::string& track, const std::string& svgPath) {
         return false;
     }
     const std::vector<Waypoint> waypoints = ReadRouteBeside(track);
+    const std::string refused = WhyNotReplace(svgPath, {track, WithoutExtension(track) + ".rte"});
+    if (!refused.empty()) {
+        fprintf(stderr,
+                "kestrave: %s is %s; the picture is never written over it. Choose another path with --out.\n",
+                svgPath.c_str(), refused.c_str());
+        return false;
+    }
     const std::string svg = DrawDaySvg({WithoutExtension(BaseName(track)), &day.points, &waypoints}, PlotFrame());
     const int error = WriteWholeFile(svgPath, svg);
     if (error != 0) {

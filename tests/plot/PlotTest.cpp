@@ -1,5 +1,9 @@
 // kestrave plot: the picture of a day, read back as XML.
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <cctype>
@@ -250,6 +254,43 @@ TEST_F(PlotTest, ProblemsNameThePathAndTheReason) {
     // A folder of days goes into an --out folder, made if missing.
     EXPECT_EQ(Plot("'" + dir + "/' --out '" + dir + "/pictures'").exitCode, 1);
     EXPECT_TRUE(temp.Exists("pictures/good.svg"));
+}
+
+// The picture is renamed into place: never over a device or a FIFO, nor over
+// the day files being drawn; a link is replaced and its target left alone.
+TEST_F(PlotTest, ThePictureNeverReplacesADeviceAFifoOrItsOwnInput) {
+    const std::string track = std::string(kTrackHeader) + TrackLine(0, 0) + TrackLine(1, 10);
+    temp.Write("day.plt", track);
+    temp.Write("day.rte", std::string(kRouteHeader));
+    ASSERT_EQ(mkfifo((dir + "/pipe.svg").c_str(), 0600), 0);
+    const bool device = mknod((dir + "/null.svg").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    ASSERT_EQ(link((dir + "/day.plt").c_str(), (dir + "/hard.svg").c_str()), 0);
+    const struct {
+        const char* out;
+        std::string says;
+    } cases[] = {
+        {"pipe.svg", "pipe.svg is a FIFO; the picture is never written over it"},
+        {"null.svg", "null.svg is a device; the picture is never written over it"},
+        {"day.plt", "day.plt is the file being read, " + dir + "/day.plt"},
+        {"day.rte", "day.rte is the file being read, " + dir + "/day.rte"},
+        {"hard.svg", "hard.svg is the file being read, " + dir + "/day.plt"},
+    };
+    for (const auto& c : cases) {
+        if (!device && std::string(c.out) == "null.svg") continue;  // mknod needs root
+        const ShellOutcome run = Plot("'" + dir + "/day.plt' --out '" + dir + "/" + c.out + "'");
+        EXPECT_EQ(run.exitCode, 1) << c.out << ": " << run.output;
+        EXPECT_NE(run.output.find(c.says), std::string::npos) << run.output;
+    }
+    EXPECT_EQ(temp.Read("day.plt"), track);
+    struct stat info {};
+    ASSERT_EQ(stat((dir + "/pipe.svg").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+
+    temp.Write("target.txt", "kept\n");
+    ASSERT_EQ(symlink("target.txt", (dir + "/link.svg").c_str()), 0);
+    EXPECT_EQ(Plot("'" + dir + "/day.plt' --out '" + dir + "/link.svg'").exitCode, 0);
+    EXPECT_EQ(temp.Read("target.txt"), "kept\n");
+    EXPECT_EQ(temp.Read("link.svg").rfind("<?xml", 0), 0u) << "the link is replaced by the picture";
 }
 
 // A fifo in a day file's place is refused at once, not waited on for a writer.

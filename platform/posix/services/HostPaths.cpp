@@ -99,3 +99,23 @@ int MakeHostFolder(const std::string& path) {
 }
 
 bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
+
+std::string WhyNotReplace(const std::string& path, const std::vector<std::string>& inputs) {
+    struct stat there {};
+    if (lstat(path.c_str(), &there) != 0 || S_ISLNK(there.st_mode)) return "";
+    static const struct {
+        mode_t type;
+        const char* words;
+    } kKinds[] = {{S_IFDIR, "a folder"}, {S_IFCHR, "a device"}, {S_IFBLK, "a device"}, {S_IFIFO, "a FIFO"},
+                  {S_IFSOCK, "a socket"}};
+    for (const auto& kind : kKinds) {
+        if ((there.st_mode & S_IFMT) == kind.type) return kind.words;
+    }
+    for (const std::string& input : inputs) {
+        struct stat read {};
+        if (stat(input.c_str(), &read) == 0 && read.st_dev == there.st_dev && read.st_ino == there.st_ino) {
+            return "the file being read, " + input;
+        }
+    }
+    return "";
+}

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // This host's own paths, as the user types them on the command line.
 
@@ -24,6 +25,11 @@ int ReadWholeFile(const std::string& path, size_t maxBytes, std::string* text, s
 // the file exists, for the caller to remove). Created anew (O_EXCL), it is never a
 // link planted there nor a file another writer is filling.
 int WriteTemporary(const std::string& path, const std::string& text, mode_t mode, std::string* temporary);
+// Whether a file written beside path may be renamed over it: empty when nothing is there,
+// or a plain file, or a link (the link is replaced, its target untouched); otherwise
+// what is there, in words ("a device", "a FIFO", "a folder", "the file being read,
+// TRACK"), as the reason to refuse. inputs are the files being read for it.
+std::string WhyNotReplace(const std::string& path, const std::vector<std::string>& inputs);
 // The absolute, link-free form of an existing path; the path as given otherwise.
 std::string AbsoluteHostPath(const std::string& path);
 // The working folder of this process; empty when it cannot be told (it was removed).
