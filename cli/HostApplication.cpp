@@ -10,6 +10,7 @@
 #include "platform/posix/services/ConfigDir.h"
 #include "gpsd/GpsdSerialDevice.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/services/PosixTickTimer.h"
 #include "platform/posix/PosixKeepAwake.h"
 #include "platform/posix/PosixSerialDevice.h"
 #include "platform/posix/PosixTimeZone.h"
@@ -69,6 +70,7 @@ bool HostApplication::Start(const CommandLine& line, Clock& clock, std::string& 
     static PosixTimeZone zone;
     static PosixKeepAwake keepAwake;
     files = new (filesSpace) PosixFileSystem(place.root.c_str());
+    files->SetStopCheck(&PosixTickTimer::StopRequested);
     auto* serial = new (serialSpace)
         PosixSerialDevice(configDir.c_str(), line.device.empty() ? nullptr : line.device.c_str());
     static RoutedSerialDevice routed(*serial, gpsd);

@@ -48,6 +48,9 @@ public:
     virtual uint64_t SeekFromEnd(FileHandle file, int64_t offset) = 0;
     // Reads up to size bytes; *count says how many came. False on failure.
     [[nodiscard]] virtual bool Read(FileHandle file, void* data, uint32_t size, uint32_t* count) = 0;
+    // After a Read that returned false: it was a wait on a pipe or a terminal that a
+    // request to stop cut short, and nothing is wrong with the file.
+    virtual bool ReadStopped() { return false; }
     // Writes size bytes; *count says how many went out, also when it fails part-way.
     [[nodiscard]] virtual bool Write(FileHandle file, const void* data, uint32_t size, uint32_t* count) = 0;
     // Cuts the file back to size bytes.

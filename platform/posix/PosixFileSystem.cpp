@@ -193,11 +193,22 @@ bool PosixFileSystem::ReadDirect(FileHandle file, void* data, uint32_t size, uin
             return true;
         }
         if (errno != EINTR) return Fail();
+        // Ctrl+C while a pipe is silent: waiting on would lose the request.
+        if (stopRequested_ != nullptr && stopRequested_()) {
+            readStopped_ = true;
+            return Fail(EINTR);
+        }
     }
 }
 
 bool PosixFileSystem::Read(FileHandle file, void* data, uint32_t size, uint32_t* count) {
     *count = 0;
+    readStopped_ = false;
+    if (stopPending_) {
+        stopPending_ = false;
+        readStopped_ = true;
+        return Fail(EINTR);
+    }
     if (file != readAheadFile_) {
         // The buffer still holds another file's bytes: this read goes straight through.
         if (readAheadNext_ < readAheadEnd_) return ReadDirect(file, data, size, count);
@@ -215,6 +226,8 @@ bool PosixFileSystem::Read(FileHandle file, void* data, uint32_t size, uint32_t*
             readAheadNext_ = readAheadEnd_ = 0;
             if (!ReadDirect(file, readAhead_, kReadAheadBytes, &got)) {
                 // Bytes already handed over count; the failure comes again on the next read.
+                stopPending_ = readStopped_ && *count > 0;
+                if (stopPending_) readStopped_ = false;
                 return *count > 0;
             }
             if (got == 0) break;

@@ -25,6 +25,10 @@ public:
     bool Sync(FileHandle file) override;
     bool Close(FileHandle file) override;
     uint32_t LastError() override { return lastError_; }
+    bool ReadStopped() override { return readStopped_; }
+    // Tells whether the user asked the program to stop; a read that a signal
+    // interrupted then gives up instead of waiting on (a silent pipe, a FIFO).
+    void SetStopCheck(bool (*stopRequested)()) { stopRequested_ = stopRequested; }
     void DescribeError(uint32_t error, wchar_t* out, int outChars) override;
     void DisplayPath(const wchar_t* path, wchar_t* out, int outChars) override;
 
@@ -47,6 +51,11 @@ private:
 
     char root_[kHostPathBytes] = {};
     uint32_t lastError_ = 0;
+    bool (*stopRequested_)() = nullptr;
+    bool readStopped_ = false;
+    // A stop cut a read short after some bytes were handed over: the next read says so
+    // rather than wait again.
+    bool stopPending_ = false;
 
     // A replay asks for 1 KiB at a time; a system call per KiB would cost as much as
     // all the work done on the bytes. So one file at a time is read 64 KiB ahead,

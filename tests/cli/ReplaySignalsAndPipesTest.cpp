@@ -5,6 +5,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <map>
@@ -96,6 +98,37 @@ TEST_P(ReplayStopSignal, StopsAtATickWithEverythingReadInTheDayFilesAndSaysWhere
     }
     ASSERT_EQ(Replay(temp, read, "whole"), 0) << temp.Read("errors.txt");
     EXPECT_EQ(FilesIn(temp.path + "/whole").size(), 4u);
+    EXPECT_TRUE(FilesIn(temp.path + "/out") == FilesIn(temp.path + "/whole"));
+}
+
+// A pipe whose writer has gone quiet: the stop ends the wait at once, with its line and
+// code, and what came before it is in the day files; the writer closing later changes
+// nothing.
+TEST(ReplayStopSignalOnAPipe, CtrlCEndsTheWaitOnASilentPipe) {
+    TempFolder temp;
+    const std::string simulate = "'" KESTRAVE_BINARY "' simulate --minutes 10 --out " + temp.path + "/drive.nmea";
+    ASSERT_EQ(system((simulate + " >/dev/null").c_str()), 0);
+    const std::string fifo = temp.path + "/feed";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ChildProcess replay({"replay", fifo, "--out", temp.path + "/out", "--config", temp.path},
+                        temp.path + "/replay.txt");
+    // The writer: ten minutes of drive, then silence with the pipe held open.
+    const int writer = open(fifo.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    const std::string drive = temp.Read("drive.nmea");
+    ASSERT_EQ(write(writer, drive.data(), drive.size()), static_cast<ssize_t>(drive.size()));
+    ASSERT_TRUE(ChildProcess::WaitFor([&] { return temp.Exists("out"); }, 10000));
+    usleep(1500 * 1000);
+    replay.Signal(SIGINT);
+    ASSERT_TRUE(replay.WaitForExit(5000)) << "the stop is not lost in the wait";
+    close(writer);
+    const std::string said = temp.Read("replay.txt");
+    EXPECT_EQ(replay.ExitCode(), 130) << said;
+    EXPECT_NE(said.find("replay stopped by Ctrl+C in " + fifo + " after " + std::to_string(drive.size()) + " bytes"),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(said.find("Cannot read"), std::string::npos) << "a stop is no read error: " << said;
+    ASSERT_EQ(Replay(temp, {"drive.nmea"}, "whole"), 0) << temp.Read("errors.txt");
     EXPECT_TRUE(FilesIn(temp.path + "/out") == FilesIn(temp.path + "/whole"));
 }
 
