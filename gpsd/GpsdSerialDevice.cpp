@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/Utf8.h"
@@ -69,9 +70,17 @@ bool GpsdSerialDevice::Bind(const char* server) {
         strspn(port, "0123456789") != portLength) {
         return false;
     }
+    // A TCP port is 1 to 65535; a control character belongs in no host name.
+    const long number = strtol(port, nullptr, 10);
+    if (number < 1 || number > 65535) return false;
+    for (const char* c = hostStart; c < hostEnd; ++c) {
+        if (static_cast<unsigned char>(*c) < 0x20 || *c == 0x7f) return false;
+    }
     memcpy(host_, hostStart, hostLength);
     host_[hostLength] = '\0';
     memcpy(port_, port, portLength + 1);
+    // An IPv6 address is bracketed, so that its port stands apart: [::1]:2947.
+    snprintf(address_, sizeof address_, strchr(host_, ':') != nullptr ? "[%s]:%s" : "%s:%s", host_, port_);
     return true;
 }
 
@@ -221,7 +230,7 @@ bool GpsdSerialDevice::Answers(int waitMs) const {
 
 bool GpsdSerialDevice::Describe(int32_t, wchar_t* out, int chars) {
     char text[kHostBytes + 32];
-    snprintf(text, sizeof text, "gpsd at %s:%s", host_, port_);
+    snprintf(text, sizeof text, "gpsd at %s", address_);
     Utf8ToWide(text, out, chars);
     return true;
 }
@@ -230,15 +239,15 @@ bool GpsdSerialDevice::DescribeReadFailure(wchar_t* out, int chars) {
     const int error = static_cast<int>(lastError_);
     char text[kHostBytes + 256];
     if (error == ENODEV) {
-        snprintf(text, sizeof text, "gpsd at %s:%s gave up its last receiver: logging goes on when one comes back.",
-                 host_, port_);
+        snprintf(text, sizeof text, "gpsd at %s gave up its last receiver: logging goes on when one comes back.",
+                 address_);
     } else if (error == ECONNRESET) {
-        snprintf(text, sizeof text, "gpsd at %s:%s closed the connection (stopped or restarted?): reconnecting every "
-                 "second.", host_, port_);
+        snprintf(text, sizeof text, "gpsd at %s closed the connection (stopped or restarted?): reconnecting every "
+                 "second.", address_);
     } else {
         char unknown[32];
-        snprintf(text, sizeof text, "lost the connection to gpsd at %s:%s: %s; reconnecting every second.", host_,
-                 port_, ErrorWords(error, unknown));
+        snprintf(text, sizeof text, "lost the connection to gpsd at %s: %s; reconnecting every second.", address_,
+                 ErrorWords(error, unknown));
     }
     Utf8ToWide(text, out, chars);
     return true;
@@ -263,28 +272,28 @@ bool GpsdSerialDevice::OpenFailure(PortOpenFailure* failure) {
         case OpenStep::Connect:
             if (error == ECONNREFUSED) {
                 snprintf(text, room,
-                         "gpsd is not running at %s:%s (connection refused): start it (sudo systemctl start "
+                         "gpsd is not running at %s (connection refused): start it (sudo systemctl start "
                          "gpsd.socket), or give its address with --gpsd HOST:PORT.",
-                         host_, port_);
+                         address_);
             } else if (error == ETIMEDOUT) {
                 snprintf(text, room,
-                         "no answer from gpsd at %s:%s within %d ms: is the host up, and does its gpsd listen on the "
+                         "no answer from gpsd at %s within %d ms: is the host up, and does its gpsd listen on the "
                          "network (gpsd -G)?",
-                         host_, port_, kConnectWaitMs);
+                         address_, kConnectWaitMs);
             } else {
-                snprintf(text, room, "cannot connect to gpsd at %s:%s: %s; check the address and the network.", host_,
-                         port_, reason);
+                snprintf(text, room, "cannot connect to gpsd at %s: %s; check the address and the network.",
+                         address_, reason);
             }
             break;
         case OpenStep::Watch:
         case OpenStep::Answer:
-            snprintf(text, room, "gpsd at %s:%s did not take the request for NMEA (%s): is it gpsd that listens there?",
-                     host_, port_, reason);
+            snprintf(text, room, "gpsd at %s did not take the request for NMEA (%s): is it gpsd that listens there?",
+                     address_, reason);
             break;
         case OpenStep::NoReceiver:
             snprintf(text, room,
-                     "gpsd at %s:%s has no receiver: plug one in, or add it to gpsd (sudo gpsdctl add /dev/ttyACM0).",
-                     host_, port_);
+                     "gpsd at %s has no receiver: plug one in, or add it to gpsd (sudo gpsdctl add /dev/ttyACM0).",
+                     address_);
             break;
     }
     failure->cause = PortOpenCause::Said;

@@ -62,6 +62,7 @@ private:
 
     char host_[kHostBytes] = {};
     char port_[kPortBytes] = {};
+    char address_[kHostBytes + kPortBytes + 3] = {};  // host:port, as messages show it
     GpsdStream stream_;
     OpenStep openStep_ = OpenStep::None;
     int resolveError_ = 0;  // getaddrinfo's code when the name could not be resolved

@@ -91,9 +91,15 @@ TEST(GpsdSerialDevice, TakesHostAndPortInTheUsualForms) {
         EXPECT_STREQ(gpsd.Host(), c.host);
         EXPECT_STREQ(gpsd.Port(), c.port);
     }
-    for (const char* bad : {"gps.lan:", ":2947", "gps.lan:29x7", "[::1", "[::1]x", "host:123456789"}) {
+    // Messages bracket an IPv6 address, so that its port stands apart.
+    ASSERT_TRUE(gpsd.Bind("[::1]:2948"));
+    wchar_t shown[64];
+    gpsd.Describe(1, shown, 64);
+    EXPECT_STREQ(shown, L"gpsd at [::1]:2948");
+    for (const char* bad : {"gps.lan:", ":2947", "gps.lan:29x7", "[::1", "[::1]x", "host:123456789", "gps.lan:99999",
+                            "gps.lan:0", "gps\x01lan", "gps\x7flan:2947"}) {
         EXPECT_FALSE(gpsd.Bind(bad)) << bad;
-        EXPECT_STREQ(gpsd.Host(), "localhost") << "a refused address leaves the last one";
+        EXPECT_STREQ(gpsd.Host(), "::1") << "a refused address leaves the last one";
     }
 }
 
