@@ -21,6 +21,7 @@ MainWindow::MainWindow(FileSystem& files, KeepAwake& keepAwake, TickFlags& flags
 
 void MainWindow::Create() {
     settings_.LoadPort();
+    if (settings_.PortProblem()[0] != L'\0') boxes_.AppendText(kLogBox, settings_.PortProblem());
     settings_.LoadTalkers();
     if (state_ != nullptr) state_->SetWarnAfter(settings_.LoadWarnAfter());
 }

@@ -58,12 +58,34 @@ void Settings::PinTalkers(TalkerSet talkers) {
     talkersPinned_ = true;
 }
 
+// A value no port or speed can be (COM-2, -1 bit/s) counts as missing, and is named once.
 void Settings::LoadPort() {
+    portProblem_[0] = L'\0';
     SettingsKey key = store_.OpenKey(kKeyPath);
     if (key == kInvalidKey) return;
-    portNumber_ = ReadDword(key, kPortNumber, portNumber_);
-    if (!speedPinned_) portSpeed_ = ReadDword(key, kPortSpeed, portSpeed_);
+    const int32_t number = ReadDword(key, kPortNumber, portNumber_);
+    if (number >= kNoPortNumber && number <= kLastPortNumber) {
+        portNumber_ = number;
+    } else {
+        NotePortProblem(kPortNumber, number, portNumber_);
+    }
+    if (!speedPinned_) {
+        const int32_t speed = ReadDword(key, kPortSpeed, portSpeed_);
+        if (speed >= 1 && speed <= kHighestSpeed) {
+            portSpeed_ = speed;
+        } else {
+            NotePortProblem(kPortSpeed, speed, portSpeed_);
+        }
+    }
     store_.CloseKey(key);
+}
+
+void Settings::NotePortProblem(const wchar_t* name, int32_t value, int32_t kept) {
+    const size_t used = wcslen(portProblem_);
+    swprintf(portProblem_ + used, sizeof portProblem_ / sizeof portProblem_[0] - used,
+             L"The setting %ls is %d (0x%08X), which no port takes; %d is used. Choose it again in Tools, or fix "
+             L"the settings file.\r\n",
+             name, static_cast<int>(value), static_cast<unsigned>(value), static_cast<int>(kept));
 }
 
 void Settings::LoadTalkers() {

@@ -34,6 +34,12 @@ public:
     void PinWarnAfter(uint32_t seconds);
 
     void LoadPort();
+    // After LoadPort: a stored port number or speed that was refused, in words; else empty.
+    const wchar_t* PortProblem() const { return portProblem_; }
+    // COM255 is the highest number Windows gives; -1 is no port.
+    static constexpr int32_t kNoPortNumber = -1;
+    static constexpr int32_t kLastPortNumber = 255;
+    static constexpr int32_t kHighestSpeed = 4000000;
     // GpsOnly = 1 reads "$GP" sentences alone; missing or any other value, every
     // satellite system's.
     void LoadTalkers();
@@ -58,6 +64,7 @@ public:
 
 private:
     void WriteDword(SettingsKey key, const wchar_t* name, int32_t value);
+    void NotePortProblem(const wchar_t* name, int32_t value, int32_t kept);
     void WriteText(const wchar_t* name, const wchar_t* text, uint32_t maxChars);
 
     SettingsStore& store_;
@@ -72,4 +79,5 @@ private:
     bool speedPinned_ = false;
     bool talkersPinned_ = false;
     wchar_t outputDirProblem_[kLoadChars + 128] = {};
+    wchar_t portProblem_[320] = {};
 };

@@ -73,6 +73,28 @@ TEST(SettingsTest, PortValuesCountOnlyAsDwordsOfFourBytes) {
     EXPECT_EQ(rig.portNumber, 1);
 }
 
+// Values no port or speed can be are read as missing, and named once in words.
+TEST(SettingsTest, AStoredPortOrSpeedNoPortTakesIsNamedAndLeftAlone) {
+    TempFolder folder;
+    Rig rig(folder.path);
+    rig.Put(L"PortNumber", kRegDword, Dword(0xFFFFFFFE));
+    rig.Put(L"PortSpeed", kRegDword, Dword(0xFFFFFFFF));
+    rig.settings.LoadPort();
+    EXPECT_EQ(rig.portNumber, 1);
+    EXPECT_EQ(rig.portSpeed, 4800);
+    const std::wstring said = rig.settings.PortProblem();
+    EXPECT_NE(said.find(L"The setting PortNumber is -2 (0xFFFFFFFE), which no port takes; 1 is used."),
+              std::wstring::npos);
+    EXPECT_NE(said.find(L"The setting PortSpeed is -1 (0xFFFFFFFF), which no port takes; 4800 is used."),
+              std::wstring::npos);
+    rig.Put(L"PortNumber", kRegDword, Dword(7));
+    rig.Put(L"PortSpeed", kRegDword, Dword(9600));
+    rig.settings.LoadPort();
+    EXPECT_EQ(rig.portNumber, 7);
+    EXPECT_EQ(rig.portSpeed, 9600);
+    EXPECT_STREQ(rig.settings.PortProblem(), L"");
+}
+
 TEST(SettingsTest, GpsOnlyIsOneDwordOfOne) {
     struct Row {
         const char* what;
