@@ -77,16 +77,16 @@ void RecordingState::Tick() {
         swprintf(line_, room, L"NOT RECORDING: no input port is selected");
         Say(Kind::NotRecording, L"no port");
     } else if (!open_ && wasOpen_) {
-        swprintf(line_, room, L"Device gone %ls: %ls", Since(), Device());
+        swprintf(line_, room, L"Device gone %ls: %ls", Since(noData_, sentences_ > 0), Device());
         Say(Kind::DeviceGone, L"");
     } else if (!open_) {
         swprintf(line_, room, L"NOT RECORDING: %ls does not open", Device());
         Say(Kind::NotRecording, L"not open");
     } else if (sentences_ == 0 || tick_ - lastDataTick_ > kQuietTicks) {
-        swprintf(line_, room, L"No data %ls from %ls", Since(), Device());
+        swprintf(line_, room, L"No data %ls from %ls", Since(noData_, sentences_ > 0), Device());
         Say(Kind::NoData, L"");
     } else if (fixes_ == 0 || tick_ - lastFixTick_ > kQuietTicks) {
-        swprintf(line_, room, L"No fix %ls: is the antenna's view of the sky free?", Since());
+        swprintf(line_, room, L"No fix %ls: is the antenna's view of the sky free?", Since(noFix_, fixes_ > 0));
         Say(Kind::NoFix, L"");
     } else {
         swprintf(line_, room, L"Recording: %ls, %u track %ls written today", Device(), written, points);
@@ -113,10 +113,9 @@ const wchar_t* RecordingState::Device() {
     return device_;
 }
 
-const wchar_t* RecordingState::Since() {
-    if (fixes_ == 0) return L"yet";
-    const GpsFix& fix = processor_.LastFix();
-    swprintf(since_, kSinceChars, L"since %02d:%02d:%02d UTC", fix.hour, fix.minute, static_cast<int>(fix.seconds));
+const wchar_t* RecordingState::Since(const Silence& silence, bool heard) {
+    if (!heard) return L"yet";
+    swprintf(since_, kSinceChars, L"since %ls", silence.since);
     return since_;
 }
 

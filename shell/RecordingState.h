@@ -56,8 +56,7 @@ private:
     // Keeps the line built in line_; reason tells one failure from another.
     void Say(Kind kind, const wchar_t* reason);
     const wchar_t* Device();
-    // "since 12:17:46 UTC", the time of the last fix, or "yet" before the first.
-    const wchar_t* Since();
+
     // The system clock's time now, "12:17:46 UTC", or the last fix's where it has none.
     void StampNow(wchar_t* out);
     // A silence of the input or of fixes, said once when it reaches warnAfter_ and once
@@ -67,6 +66,8 @@ private:
         wchar_t since[kSinceChars] = {};  // when the last sentence or fix came
     };
     void WatchSilence(Silence& silence, bool heard, uint32_t quietTicks, bool watching, const wchar_t* what);
+    // "since 12:17:46 UTC", when the silence began, or "yet" when nothing was heard.
+    const wchar_t* Since(const Silence& silence, bool heard);
 
     const SerialPort& port_;
     const InputPoller& poller_;
@@ -90,7 +91,7 @@ private:
     bool open_ = false;
     int32_t openPort_ = -2;
     wchar_t device_[kDeviceChars] = {};  // "COM1 (/dev/ttyUSB0)", found when first needed
-    wchar_t since_[kSinceChars] = {};
+    wchar_t since_[kSinceChars + 8] = {};
 
     Kind kind_ = Kind::NotRecording;
     wchar_t line_[kLineChars] = {};
