@@ -2,6 +2,8 @@
 
 #include <netdb.h>
 #include <poll.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -125,6 +127,18 @@ int GpsdSerialDevice::Connect(int waitMs, int* error, int* resolveError) const {
         }
     }
     freeaddrinfo(found);
+    // A second guard besides the silence rule: the system probes an idle link to another
+    // host and ends one that no longer answers.
+    if (fd >= 0) {
+        const int on = 1;
+        const int idle = 10;
+        const int interval = 5;
+        const int probes = 3;
+        setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+        setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+        setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+        setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
+    }
     return fd;
 }
 
@@ -142,6 +156,7 @@ SerialHandle GpsdSerialDevice::Open(const wchar_t*) {
     } else if (AwaitListing(fd)) {
         if (stream_.receivers() != GpsdStream::Receivers::None) {
             openStep_ = OpenStep::None;
+            lastHeardMs_ = MonotonicMs();
             return fd;
         }
         Fail(OpenStep::NoReceiver, ENODEV);
@@ -198,7 +213,11 @@ bool GpsdSerialDevice::Read(SerialHandle port, void* data, uint32_t size, uint32
     int waitMs = firstByteWaitMs_;
     for (int reads = 0; reads < kReadsPerCall && *count == 0; ++reads, waitMs = 0) {
         const int waited = WaitReady(port, POLLIN, waitMs);
-        if (waited == ETIMEDOUT) return true;
+        if (waited == ETIMEDOUT) {
+            if (MonotonicMs() - lastHeardMs_ < quietLimitMs_) return true;
+            lastError_ = ETIMEDOUT;
+            return false;
+        }
         if (waited != 0) {
             lastError_ = static_cast<uint32_t>(waited);
             return false;
@@ -213,6 +232,7 @@ bool GpsdSerialDevice::Read(SerialHandle port, void* data, uint32_t size, uint32
             lastError_ = static_cast<uint32_t>(errno);
             return false;
         }
+        lastHeardMs_ = MonotonicMs();
         *count = stream_.Filter(bytes, static_cast<uint32_t>(got));
     }
     return true;
@@ -241,6 +261,11 @@ bool GpsdSerialDevice::DescribeReadFailure(wchar_t* out, int chars) {
     if (error == ENODEV) {
         snprintf(text, sizeof text, "gpsd at %s gave up its last receiver: logging goes on when one comes back.",
                  address_);
+    } else if (error == ETIMEDOUT) {
+        snprintf(text, sizeof text,
+                 "gpsd at %s sent nothing for %d s (a hung daemon, or the link to it is down): reconnecting every "
+                 "second.",
+                 address_, quietLimitMs_ / 1000);
     } else if (error == ECONNRESET) {
         snprintf(text, sizeof text, "gpsd at %s closed the connection (stopped or restarted?): reconnecting every "
                  "second.", address_);

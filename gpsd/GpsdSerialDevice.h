@@ -23,8 +23,14 @@ public:
     // receivers; a tick must stay short even when the host does not answer at all.
     static constexpr int kConnectWaitMs = 500;
     static constexpr int kAnswerWaitMs = 300;
+    // gpsd relays a listed receiver's sentences every second; a connection silent this
+    // long (a hung daemon, a half-open link, a daemon that never answered the watch
+    // request) is closed, and the next tick connects afresh.
+    static constexpr int kQuietLimitMs = 10000;
 
     GpsdSerialDevice() { Bind(kDefaultServer); }
+    // For tests: a shorter limit than kQuietLimitMs.
+    void SetQuietLimit(int ms) { quietLimitMs_ = ms; }
     // "host", "host:port", "[v6 address]:port" or empty (localhost:2947); false, and
     // nothing changed, when it is malformed or does not fit.
     bool Bind(const char* server);
@@ -67,6 +73,8 @@ private:
     OpenStep openStep_ = OpenStep::None;
     int resolveError_ = 0;  // getaddrinfo's code when the name could not be resolved
     int firstByteWaitMs_ = 0;
+    int quietLimitMs_ = kQuietLimitMs;
+    int64_t lastHeardMs_ = 0;  // when the connection opened or last brought bytes
     uint32_t lastError_ = 0;
     uint8_t pending_[1024] = {};
     uint32_t pendingBytes_ = 0;

@@ -132,6 +132,38 @@ std::string Why(GpsdSerialDevice& gpsd) {
     return ToUtf8(failure.detail);
 }
 
+// A daemon that keeps the connection but stops sending (hung, or a half-open link), and
+// one that never answers the watch request: after the quiet limit a read fails, so that
+// the next tick connects afresh, and the reason is told in words.
+TEST(GpsdSerialDevice, AConnectionSilentPastTheLimitFailsAReadAndSaysWhy) {
+    for (const std::string& answer : {std::string(kListing) + kSentence, std::string()}) {
+        SCOPED_TRACE(answer.empty() ? "never answers" : "goes quiet");
+        StandIn daemon;
+        daemon.Serve(answer);
+        GpsdSerialDevice gpsd;
+        gpsd.SetQuietLimit(400);
+        ASSERT_TRUE(gpsd.Bind(daemon.server.c_str()));
+        SerialHandle port = gpsd.Open(L"COM1:");
+        ASSERT_NE(port, kInvalidSerial);
+        ASSERT_TRUE(gpsd.SetReadTimeout(port, 100));
+        char chunk[128];
+        uint32_t count = 0;
+        int reads = 0;
+        while (gpsd.Read(port, chunk, sizeof chunk, &count) && reads < 50) ++reads;
+        EXPECT_LT(reads, 50) << "a silent connection is given up";
+        EXPECT_GE(reads, 3) << "but not before the limit";
+        EXPECT_EQ(gpsd.LastError(), static_cast<uint32_t>(ETIMEDOUT));
+        wchar_t why[256];
+        ASSERT_TRUE(gpsd.DescribeReadFailure(why, 256));
+        EXPECT_NE(ToUtf8(why).find("gpsd at " + daemon.server + " sent nothing for 0 s (a hung daemon, or the link "
+                                   "to it is down): reconnecting every second."),
+                  std::string::npos)
+            << ToUtf8(why);
+        gpsd.Close(port);
+        daemon.Hang();
+    }
+}
+
 TEST(GpsdSerialDevice, SaysWhyItCannotOpen) {
     GpsdSerialDevice gpsd;
     std::string why;
