@@ -92,7 +92,13 @@ bool PlotDay(const std::string& track, const std::string& svgPath) {
     std::string text;
     const int problem = ReadWholeFile(track, kMaxDayFileBytes, &text);
     if (problem != 0) {
-        fprintf(stderr, "kestrave: cannot read %s: %s. Check the path.\n", track.c_str(), strerror(problem));
+        // The reason in words where the system's would mislead.
+        const std::string limit = "it is larger than the " + std::to_string(kMaxDayFileBytes >> 20) +
+                                  " MB a day file of plot may have";
+        const char* reason = problem == EINVAL ? "it is no plain file (a FIFO or a device)"
+                             : problem == EFBIG ? limit.c_str()
+                                                : strerror(problem);
+        fprintf(stderr, "kestrave: cannot read %s: %s. Check the path.\n", track.c_str(), reason);
         return false;
     }
     if (!EndsWith(track, ".plt")) {

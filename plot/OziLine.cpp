@@ -7,13 +7,13 @@
 std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
     size_t start = 0;
+    // CR LF, LF or a CR alone ends a line, as a replay reads them: a file that went
+    // through an old Mac tool keeps its lines.
     while (start < text.size()) {
-        const size_t end = text.find('\n', start);
+        const size_t end = text.find_first_of("\r\n", start);
         const bool ended = end != std::string::npos;
-        size_t stop = ended ? end : text.size();
-        if (stop > start && text[stop - 1] == '\r') --stop;
-        lines.push_back(text.substr(start, stop - start));
-        start = ended ? end + 1 : text.size();
+        lines.push_back(text.substr(start, (ended ? end : text.size()) - start));
+        start = !ended ? text.size() : text.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1;
     }
     return lines;
 }
