@@ -93,9 +93,11 @@ void RouteWriter::ContinueRoute(const GpsFix& fix) {
     // The file's end is read into the start of the buffer, so never over pending lines;
     // a new day starts with an empty buffer.
     if (day_.FillLength() != 0) return;
-    if (ReadFileTail()) {
-        // The same look tells which waypoints the file holds already, before any is numbered.
-        day_.KnowDayEnd(DayFileEnds::LastLineStamp(buffer_, strlen(buffer_), kStampField, false));
+    uint32_t count = 0;
+    if (ReadFileTail(&count)) {
+        // The same look tells which waypoints the file holds already, before any is
+        // numbered: all its bytes, as a flush would read them.
+        day_.KnowDayEnd(DayFileEnds::LastLineStamp(buffer_, count, kStampField, false));
         ContinueFrom(buffer_);
     } else {
         day_.KnowDayEnd(DayFileEnds::kNone);
@@ -121,7 +123,7 @@ void RouteWriter::FreshPrefix(const GpsFix& fix) {
 
 // Reads the last 256 bytes of the day's file, or a short file from byte 2, into the
 // buffer as text. False when there is nothing to read; a failed move or read is logged.
-bool RouteWriter::ReadFileTail() {
+bool RouteWriter::ReadFileTail(uint32_t* count) {
     FileSystem& files = day_.Files();
     // Usually there is no file yet and the day starts afresh; one that is not a plain
     // file of ours (a link, a pipe) is not read, and the flush tells why.
@@ -140,13 +142,13 @@ bool RouteWriter::ReadFileTail() {
         day_.ReportFailure(DayFile::Step::ContinueSeek, file);
         return false;
     }
-    uint32_t count = 0;
-    if (!files.Read(file, buffer_, kTailBytes, &count) || count == 0) {
+    if (!files.Read(file, buffer_, kTailBytes, count) || *count == 0) {
         day_.ReportFailure(DayFile::Step::ContinueRead, file);
         return false;
     }
     static_cast<void>(files.Close(file));
-    buffer_[count < kTailBytes ? count : kTailBytes] = '\0';
+    if (*count > kTailBytes) *count = kTailBytes;
+    buffer_[*count] = '\0';
     return true;
 }
 

@@ -46,7 +46,8 @@ private:
     static constexpr uint32_t kTailBytes = 256;
 
     void FreshPrefix(const GpsFix& fix);
-    bool ReadFileTail();
+    // *count: the bytes read, which may hold a NUL that ends the text early.
+    bool ReadFileTail(uint32_t* count);
     void ContinueFrom(const char* text);
     bool ContinueFromLine(const char* number);
     // Moves on to the next waypoint number and name.
