@@ -2,6 +2,8 @@
 
 #include <cwchar>
 
+#include "format/WholeSeconds.h"
+
 namespace {
 
 // Tells one reason in words from another without keeping a copy.
@@ -125,7 +127,8 @@ void RecordingState::StampNow(wchar_t* out) {
         swprintf(out, kSinceChars, L"%02u:%02u:%02u UTC", now.hour, now.minute, now.second);
     } else if (fixes_ > 0) {
         const GpsFix& fix = processor_.LastFix();
-        swprintf(out, kSinceChars, L"%02d:%02d:%02d UTC", fix.hour, fix.minute, static_cast<int>(fix.seconds));
+        // As the status box shows them; a doctored sentence's seconds are cut safely there too.
+        swprintf(out, kSinceChars, L"%02d:%02d:%02d UTC", fix.hour, fix.minute, WholeSeconds(fix.seconds));
     } else {
         swprintf(out, kSinceChars, L"the start");
     }
