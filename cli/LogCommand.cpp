@@ -12,10 +12,9 @@
 
 namespace {
 
-// log has no menus: its port and speed are options. gpsd sets the receiver's speed.
+// log has no menus: its port and speed are options.
 const PortAdvice kOptionPortAdvice = {L"name the receiver's tty with --device PATH",
                                       L"give its speed with --speed BAUD"};
-const PortAdvice kGpsdPortAdvice = {L"name the receiver's tty with --device PATH", nullptr};
 
 class LogFace : public SessionFace {
 public:
@@ -28,7 +27,7 @@ public:
     }
 
     int Run(Application& app, ConsoleObserver&) override {
-        app.poller.SetAdvice(HostApplication::ReadsGpsd() ? kGpsdPortAdvice : kOptionPortAdvice);
+        app.poller.SetAdvice(kOptionPortAdvice);
         PosixTickTimer timer;
         if (!timer.WaitForNextTick()) return 0;
         // The first tick loads the stored output folder.

@@ -50,6 +50,8 @@ public:
     bool OpenFailure(PortOpenFailure* failure) override;
     bool DescribeReadFailure(wchar_t* out, int chars) override;
     bool Describe(int32_t portNumber, wchar_t* out, int chars) override;
+    // gpsd sets the receiver's speed.
+    bool SetsItsOwnSpeed() override { return true; }
 
     // Whether a daemon takes a connection at the bound address within waitMs; for a
     // menu. Changes nothing else.

@@ -37,6 +37,7 @@ public:
     bool OpenFailure(PortOpenFailure* failure) override { return opened_->OpenFailure(failure); }
     bool DescribeReadFailure(wchar_t* out, int chars) override { return opened_->DescribeReadFailure(out, chars); }
     bool Describe(int32_t portNumber, wchar_t* out, int chars) override;
+    bool SetsItsOwnSpeed() override { return Current().SetsItsOwnSpeed(); }
     // What the number opens on the tty route, whichever route is taken now.
     bool DescribeTty(int32_t portNumber, wchar_t* out, int chars) { return tty_.Describe(portNumber, out, chars); }
 

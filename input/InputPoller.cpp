@@ -191,7 +191,7 @@ void InputPoller::WatchForSentences(bool bytesRead, bool sentenceHandedOn) {
         swprintf(named, sizeof named / sizeof named[0], L", %ls,", device);
     }
     wchar_t message[2 * kDisplayPathChars + 256];
-    if (advice_->chooseSpeed == nullptr) {
+    if (advice_->chooseSpeed == nullptr || port_.SetsItsOwnSpeed()) {
         swprintf(message, sizeof message / sizeof message[0],
                  L"Bytes arrive on COM%d%ls but no NMEA sentence: is it a GPS receiver that sends there?\r\n",
                  static_cast<int>(port_.portNumber), named);

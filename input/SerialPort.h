@@ -47,6 +47,7 @@ public:
     bool DescribeReadFailure(wchar_t* out, int chars) { return device_.DescribeReadFailure(out, chars); }
     // What COM<number> leads to, for a port menu (SerialDevice::Describe).
     bool Describe(int32_t number, wchar_t* out, int chars) const { return device_.Describe(number, out, chars); }
+    bool SetsItsOwnSpeed() const { return device_.SetsItsOwnSpeed(); }
 
     int32_t portNumber = 1;    // COM<n>; kNoPort for none
     int32_t portSpeed = 4800;  // bits per second

@@ -56,4 +56,7 @@ public:
     // "u-blox GNSS receiver (ttyACM0)". False, with out saying so, when the number has
     // no device. Opens nothing; LastError is left as it was.
     virtual bool Describe(int32_t portNumber, wchar_t* out, int chars) = 0;
+    // True for a device whose line speed is not ours to choose (a daemon relaying a
+    // receiver it set up itself): advice on the speed would mislead.
+    virtual bool SetsItsOwnSpeed() { return false; }
 };

@@ -36,7 +36,7 @@ void RecordingState::Tick() {
         // Fixes are waited for from the first sentence after a silence.
         if (sentences_ == 0 || tick_ - lastDataTick_ > kQuietTicks) {
             dataSinceTick_ = tick_;
-            StampNow(noFix_.since);
+            if (!poller_.Replaying()) StampNow(noFix_.since);
         }
         sentences_ = assembler_.Sentences();
         lastDataTick_ = tick_;
@@ -57,9 +57,9 @@ void RecordingState::Tick() {
 
     // A replay's ticks are no seconds; a closed port says so in the state already.
     const bool live = !poller_.Replaying() && open_;
-    WatchSilence(noData_, data, tick_ - lastDataTick_, live, L"data");
+    WatchSilence(noData_, data, tick_ - lastDataTick_, live, true);
     const uint32_t withoutFix = tick_ - (lastFixTick_ > dataSinceTick_ ? lastFixTick_ : dataSinceTick_);
-    WatchSilence(noFix_, fix, withoutFix, live && sentences_ > 0 && tick_ - lastDataTick_ <= kQuietTicks, L"fix");
+    WatchSilence(noFix_, fix, withoutFix, live && sentences_ > 0 && tick_ - lastDataTick_ <= kQuietTicks, false);
 
     const size_t room = kLineChars;
     const uint32_t written = track_.WrittenToday();
@@ -135,10 +135,10 @@ void RecordingState::StampNow(wchar_t* out) {
 }
 
 void RecordingState::WatchSilence(Silence& silence, bool heard, uint32_t quietTicks, bool watching,
-                                  const wchar_t* what) {
-    if (heard || silence.since[0] == L'\0') StampNow(silence.since);
+                                  bool data) {
+    // Times matter only where a silence is watched: a replay asks the clock nothing.
+    if (watching && (heard || silence.since[0] == L'\0')) StampNow(silence.since);
     wchar_t line[kDeviceChars + 256];
-    const bool data = what[0] == L'd';
     if (heard && silence.said) {
         wchar_t now[kSinceChars];
         StampNow(now);

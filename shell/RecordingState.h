@@ -65,7 +65,8 @@ private:
         bool said = false;
         wchar_t since[kSinceChars] = {};  // when the last sentence or fix came
     };
-    void WatchSilence(Silence& silence, bool heard, uint32_t quietTicks, bool watching, const wchar_t* what);
+    // data: the silence of the input, else of its fixes.
+    void WatchSilence(Silence& silence, bool heard, uint32_t quietTicks, bool watching, bool data);
     // "since 12:17:46 UTC", when the silence began, or "yet" when nothing was heard.
     const wchar_t* Since(const Silence& silence, bool heard);
 
