@@ -17,7 +17,7 @@ public:
     bool CreateFolder(const wchar_t*) override { return true; }
     // Day files are opened for appending only: an earlier route is never found.
     FileHandle OpenDayFile(const wchar_t*, DayFileAccess access) override {
-        return access == DayFileAccess::Append ? 3 : kInvalidFile;
+        return access != DayFileAccess::Read ? 3 : kInvalidFile;
     }
     FileHandle OpenExisting(const wchar_t*) override { return kInvalidFile; }
     uint64_t Size(FileHandle) override { return 1; }

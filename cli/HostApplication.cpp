@@ -83,6 +83,7 @@ bool HostApplication::Start(const CommandLine& line, Clock& clock, std::string& 
     if (place.outFolderGiven) app->settings.PinOutputDir(kRootFolder);
     if (line.speed > 0) app->settings.PinSpeed(static_cast<int32_t>(line.speed));
     if (line.gpsOnly) app->settings.PinTalkers(TalkerSet::GpsOnly);
+    if (line.noGpx) app->settings.PinGpx(false);
     if (line.warnAfter >= 0) app->settings.PinWarnAfter(static_cast<uint32_t>(line.warnAfter));
     return true;
 }

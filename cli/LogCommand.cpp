@@ -21,7 +21,7 @@ public:
     LogFace(const CommandLine& line, Clock& clock) : line_(line), clock_(clock) {}
 
     bool StatusToOutput() const override { return true; }
-    const char* ClosingLine() const override { return "Stopped; the day files are in "; }
+    const char* ClosingLine(const Application&) const override { return "Stopped; the day files are in "; }
     const char* NothingWrittenLine() const override {
         return "Stopped; no day file was written: the log above says why.";
     }

@@ -15,7 +15,7 @@ namespace {
 
 class TerminalFace : public SessionFace {
 public:
-    const char* ClosingLine() const override { return "Kestrave stopped; the day files are in "; }
+    const char* ClosingLine(const Application&) const override { return "Kestrave stopped; the day files are in "; }
     const char* NothingWrittenLine() const override { return "Kestrave stopped; no day file was written."; }
 
     void SayFolderHeld(const std::string& folder, long holder) const override {

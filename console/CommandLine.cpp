@@ -105,6 +105,11 @@ const Option kOptions[] = {
      "(default: every satellite system's RMC and GGA: $GN, $GL, $GA, $GB, $BD,\n"
      "$GQ, $GI)",
      kCommon},
+    {"--no-gpx", kRunning, Takes::Nothing, nullptr, 0, 0, [](CommandLine& l, const Value&) { l.noGpx = true; },
+     "--no-gpx",
+     "write no GPX day file beside the track and route files for this run;\n"
+     "the setting WriteGpx = 0 does the same for good",
+     kCommon},
     {"--help", kAll | Bit(Mode::Window), Takes::Nothing, nullptr, 0, 0,
      [](CommandLine& l, const Value&) { l.mode = Mode::Help; }, "--help, -h", "show this text", kCommon},
     {"-h", kAll, Takes::Nothing, nullptr, 0, 0, [](CommandLine& l, const Value&) { l.mode = Mode::Help; }, nullptr,

@@ -20,6 +20,7 @@ struct CommandLine {
     int64_t speed = 0;               // log: baud rate; 0 = from the settings
     bool quiet = false;              // log: status texts only when their kind changes
     bool gpsOnly = false;            // read "$GP" sentences alone, whatever the settings say
+    bool noGpx = false;              // write no GPX day file, whatever the settings say
     int64_t warnAfter = -1;          // seconds of silence before the log says so; -1 = from the settings
     bool fixRollover = false;        // replay: move dates a GPS week rollover put back up to today
     uint32_t seed = 1;               // simulate

@@ -37,5 +37,5 @@ int RunConsoleSession(const CommandLine& line, Clock& clock, ConsoleHost& host, 
     app.window.Teardown();
     code = face.AfterTeardown(app, code);
     if (!CloseStatusLog(line.statusLog, statusLog) && code == 0) code = 1;
-    return SayClosingLines(app, face.ClosingLine(), face.NothingWrittenLine(), host.OutputFolder(), code);
+    return SayClosingLines(app, face.ClosingLine(app), face.NothingWrittenLine(), host.OutputFolder(), code);
 }

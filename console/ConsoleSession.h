@@ -25,7 +25,7 @@ public:
     // The exit code once the teardown has flushed the day files.
     virtual int AfterTeardown(Application&, int code) { return code; }
     // Printed after the teardown, followed by the output folder.
-    virtual const char* ClosingLine() const = 0;
+    virtual const char* ClosingLine(const Application& app) const = 0;
     // Printed in its place when no line reached a day file in this run (none: the closing line).
     virtual const char* NothingWrittenLine() const { return nullptr; }
 };

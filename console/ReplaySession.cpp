@@ -75,7 +75,10 @@ public:
 
     // A replay may run beside a logger; the day files take turns through their own locks.
     bool LocksOutputFolder() const override { return false; }
-    const char* ClosingLine() const override { return "Day files (.plt track, .rte route) are in "; }
+    const char* ClosingLine(const Application& app) const override {
+        return app.track.GpxOn() ? "Day files (.plt track, .rte route, .gpx track) are in "
+                                 : "Day files (.plt track, .rte route) are in ";
+    }
     const char* NothingWrittenLine() const override { return "No day file was written."; }
 
     int Run(Application& app, ConsoleObserver&) override {

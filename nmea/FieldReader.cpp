@@ -95,6 +95,17 @@ double ReadDegrees(const char* field, int degreeDigits, const char*& rest) {
     return ReadDouble(SkipBytes(field, degreeDigits), rest) * kOneSixtieth + static_cast<double>(degrees);
 }
 
+// The digits behind the seconds' point, up to nine, exactly as sent: ".25" is 250000000.
+uint32_t ReadFractionNanos(const char* point) {
+    if (*point != '.') return 0;
+    uint32_t nanos = 0;
+    uint32_t scale = 100000000;
+    for (const char* digit = point + 1; IsDigit(*digit) && scale > 0; ++digit, scale /= 10) {
+        nanos += static_cast<uint32_t>(*digit - '0') * scale;
+    }
+    return nanos;
+}
+
 const char* ReadUtcTime(const char* sentence, GpsFix& fix, double& timeOfDay) {
     const char* hourField = SkipBytes(sentence, 7);
     const char* minuteField = SkipBytes(hourField, 2);
@@ -105,6 +116,7 @@ const char* ReadUtcTime(const char* sentence, GpsFix& fix, double& timeOfDay) {
     fix.minute = static_cast<uint8_t>(minute);
     const char* rest = secondsField;
     fix.seconds = ReadDouble(secondsField, rest);
+    fix.fractionNanos = ReadFractionNanos(SkipBytes(secondsField, 2));
     // A signed "-1" becomes 4294967295 here: garbage in, but never undefined.
     timeOfDay = static_cast<double>(static_cast<uint32_t>(minute)) * 60.0 +
                 static_cast<double>(static_cast<uint32_t>(hour)) * 3600.0;

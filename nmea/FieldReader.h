@@ -41,6 +41,10 @@ int32_t ReadInt(const char* p);
 // end: in the minutes, which start degreeDigits on (or at the NUL).
 double ReadDegrees(const char* field, int degreeDigits, const char*& rest);
 
+// The fraction of "ss.fff" as its digits give it (at most nine), given the byte after
+// the whole seconds; 0 when no '.' is there.
+uint32_t ReadFractionNanos(const char* point);
+
 // Reads hhmmss.ss from index 7 of a "$GPxxx," sentence into hour, minute and seconds of
 // the record and returns where to go on looking for the field's end: in the seconds,
 // which start at index 11 (or at the NUL when the sentence is shorter).

@@ -5,12 +5,28 @@
 
 // $GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47
 //        hhmmss (position skipped)     quality sats hdop altitude unit (rest unread)
+namespace {
+
+// "M,46.9,M": the separation behind the altitude's unit, taken only when in metres.
+void ReadSeparation(const char* unit, GpsFix& fix) {
+    const char* comma = nmea::FindComma(unit);
+    if (comma == nullptr || comma[1] == ',') return;
+    const char* rest = comma + 1;
+    const double separation = nmea::ReadDouble(comma + 1, rest);
+    comma = nmea::FindComma(rest);
+    if (comma != nullptr && comma[1] == 'M') fix.geoidSeparation = separation;
+}
+
+}  // namespace
+
 GgaResult ParseGga(const char* sentence, GpsFix& fix) {
     using namespace nmea;
     fix.altitude = kNoAltitude;
     fix.hdop = kNoHdop;
     fix.timeOfDay = kGgaNotParsed;
     fix.satellites = kNoSatellites;
+    fix.geoidSeparation = kNoAltitude;
+    fix.quality = 0;
     double timeOfDay = 0.0;
     const char* comma = nullptr;
     const Start start = StartSentence(sentence, "GGA,", fix, timeOfDay, &comma);
@@ -24,7 +40,8 @@ GgaResult ParseGga(const char* sentence, GpsFix& fix) {
     }
 
     const char* quality = comma + 1;
-    if (ReadInt(quality) <= 0) return GgaResult::NoFix;
+    const int32_t qualityValue = ReadInt(quality);
+    if (qualityValue <= 0) return GgaResult::NoFix;
     comma = FindComma(quality);
     if (comma == nullptr) return GgaResult::NoSatellites;
     const char* satellites = comma + 1;
@@ -45,5 +62,7 @@ GgaResult ParseGga(const char* sentence, GpsFix& fix) {
     if (comma[1] != 'M') return GgaResult::NotMetres;
     fix.altitude = altitude;
     fix.timeOfDay = timeOfDay;
+    fix.quality = static_cast<uint8_t>(qualityValue > 255 ? 255 : qualityValue);
+    ReadSeparation(comma + 1, fix);
     return GgaResult::Parsed;
 }

@@ -17,7 +17,14 @@ struct GpsFix {
     double altitude;     // metres; kNoAltitude when not reported
     double course;       // degrees, as sent
     double hdop;         // kNoHdop when not reported
+    // What only a GPX point shows; the track and route files never read these.
+    double geoidSeparation;  // metres of the geoid above the ellipsoid; kNoAltitude when not reported
+    uint32_t fractionNanos;  // the seconds' fraction exactly as its digits were sent, in nanoseconds
+    uint8_t quality;         // GGA fix quality; 0 when no GGA gave one
+    uint8_t given;           // kGivenSpeed | kGivenCourse: fields the RMC did not leave empty
 };
+
+enum : uint8_t { kGivenSpeed = 1, kGivenCourse = 2 };
 
 constexpr int32_t kNoSatellites = -1;
 constexpr double kNoAltitude = -99999.99;

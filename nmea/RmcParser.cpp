@@ -30,10 +30,12 @@ RmcResult ParseRmc(const char* sentence, GpsFix& fix) {
     if (!ReadHemisphere(comma, 'E', 'W', fix.longitude)) return RmcResult::BadLongitude;
 
     const char* speed = comma + 3;
+    fix.given = *speed == ',' ? 0 : kGivenSpeed;
     fix.speedKmh = ReadDouble(speed, rest) * kKmhPerKnot;
     comma = FindComma(rest);
     if (comma == nullptr) return RmcResult::NoSpeed;
     const char* course = comma + 1;
+    if (*course != ',') fix.given |= kGivenCourse;
     fix.course = ReadDouble(course, rest);
     comma = FindComma(rest);
     if (comma == nullptr) return RmcResult::NoCourse;

@@ -10,6 +10,14 @@ namespace {
 // A local date (two-digit year).
 int32_t DateKey(const GpsFix& local) { return (local.year * 12 + local.month) * 31 + local.day; }
 
+// Minutes local time is ahead of UTC: the clocks' difference, across a date line.
+int ZoneMinutes(const GpsFix& utc, const GpsFix& local) {
+    const int32_t utcDate = DateKey(utc);
+    const int32_t localDate = DateKey(local);
+    const int days = localDate > utcDate ? 1 : localDate < utcDate ? -1 : 0;
+    return days * 1440 + (local.hour * 60 + local.minute) - (utc.hour * 60 + utc.minute);
+}
+
 // Wide characters of an error code in words.
 constexpr int kReasonChars = 128;
 
@@ -83,6 +91,8 @@ int DayFile::BeginLine(const GpsFix& fix, bool* dayStarted) {
             fileDay_ = local.day;
             fileMonth_ = local.month;
             fileYear_ = local.year;
+            zoneMinutes_ = ZoneMinutes(fix, local);
+            leftAlone_ = false;
             LearnDayEnd();
             started = true;
         }
@@ -229,6 +239,7 @@ bool DayFile::SetFolder(const wchar_t* newFolder) {
     const bool changed = wcscmp(folder_, newFolder) != 0;
     if (changed) {
         unsynced_ = false;
+        leftAlone_ = false;
         SayAlreadyWritten();
         ends_.Forget();
     }
@@ -307,15 +318,17 @@ int DayFile::AppendToFile(bool toDisk) {
     if (!files_.FolderExists(folder_) && !files_.CreateFolder(folder_) && !files_.FolderExists(folder_)) {
         return Fail(kFlushCreateFolderFailed, Step::CreateFolder);
     }
-    const FileHandle file = files_.OpenDayFile(BuildPath(), DayFileAccess::Append);
+    const bool trailed = kind_.trailed != nullptr;
+    const FileHandle file = files_.OpenDayFile(BuildPath(), trailed ? DayFileAccess::Update : DayFileAccess::Append);
     if (file == kInvalidFile) return Fail(kFlushOpenFailed, Step::Open);
 
     // The file is locked until Close, so its end is this flush's alone; a failed step
     // takes it back to the size it had, so that it only ever grows by whole lines.
     uint64_t before = kInvalidSize;
     if (fillLength_ > 0) {
-        const int result = AppendLines(file, &before);
+        const int result = trailed ? AppendBeforeTrailer(file, &before) : AppendLines(file, &before);
         if (result != 0) return result;
+        if (leftAlone_) return files_.Close(file) ? 0 : Fail(kFlushWriteFailed, Step::Close);
     }
     if (toDisk && !files_.Sync(file)) return Undo(kFlushWriteFailed, Step::Sync, file, before);
     if (!files_.Close(file)) return Fail(kFlushWriteFailed, Step::Close);
@@ -334,7 +347,7 @@ int DayFile::AppendLines(FileHandle file, uint64_t* before) {
     // A size that cannot be told counts as a file that has its header.
     *before = files_.Size(file);
     if (*before == 0) {
-        kind_.header(headerText_, sizeof headerText_, fileDay_, fileMonth_, fileYear_);
+        kind_.header(headerText_, sizeof headerText_, fileDay_, fileMonth_, fileYear_, zoneMinutes_);
         if (!WriteAll(file, headerText_, static_cast<uint32_t>(strlen(headerText_)))) {
             return Undo(kFlushHeaderFailed, Step::Header, file, 0);
         }
@@ -370,6 +383,81 @@ int DayFile::AppendLines(FileHandle file, uint64_t* before) {
         return Undo(kFlushWriteFailed, Step::Write, file, *before);
     }
     return 0;
+}
+
+int DayFile::AppendBeforeTrailer(FileHandle file, uint64_t* before) {
+    const TrailedEnd::Form& form = *kind_.trailed;
+    *before = files_.Size(file);
+    if (*before == kInvalidSize) return Undo(kFlushSeekFailed, Step::Seek, file, kInvalidSize);
+    TrailedEnd::Place place;
+    const size_t trailerLength = strlen(form.trailer);
+    // The size the file has when the lines go in.
+    uint64_t size = *before;
+    const TrailedEnd::Found found = *before == 0 ? TrailedEnd::Found::Fresh
+                                                 : TrailedEnd::Find(files_, file, *before, form, &place);
+    switch (found) {
+        case TrailedEnd::Found::Unreadable:
+            return Undo(kFlushReadFailed, Step::ReadEnd, file, kInvalidSize);
+        case TrailedEnd::Found::Foreign:
+            // Someone else's file of that name: neither changed nor counted as ours.
+            leftAlone_ = true;
+            pendingLines_ = 0;
+            SayAboutFile(L"Kestrave did not write ", L", so it is left alone: no GPX is written for that day.\r\n");
+            return 0;
+        case TrailedEnd::Found::Fresh: {
+            const int result = StartTrailed(file, *before, &place);
+            if (result != 0) return result;
+            *before = 0;
+            size = place.position + trailerLength;
+            break;
+        }
+        case TrailedEnd::Found::CutBack:
+            // A crash or a power cut tore the end: what follows the last whole line goes.
+            if (!files_.Truncate(file, place.position)) return Undo(kFlushWriteFailed, Step::Write, file, kInvalidSize);
+            SayAboutFile(L"The end of ", L" was torn (a crash or a power cut); it was cut back to its last whole point.\r\n");
+            size = place.position;
+            break;
+        case TrailedEnd::Found::AtTrailer:
+            break;
+    }
+    // One write puts the lines over the trailer and the trailer behind them: a run
+    // killed at any moment leaves a whole document.
+    const size_t breakLength = kind_.groupBreak == nullptr ? 0 : strlen(kind_.groupBreak);
+    const bool skipBreak = place.emptyGroup && breakLength > 0 &&
+                           static_cast<size_t>(fillLength_) >= breakLength &&
+                           memcmp(buffer_, kind_.groupBreak, breakLength) == 0;
+    const char* start = buffer_ + (skipBreak ? breakLength : 0);
+    memcpy(buffer_ + fillLength_, form.trailer, trailerLength);
+    const uint32_t length = static_cast<uint32_t>(buffer_ + fillLength_ + trailerLength - start);
+    const bool written = files_.SeekFromEnd(file, -static_cast<int64_t>(size - place.position)) != kInvalidSize &&
+                         WriteAll(file, start, length);
+    buffer_[fillLength_] = '\0';
+    if (!written) {
+        const uint32_t error = files_.LastError();
+        RestoreTrailer(file, place.position);
+        ReportError(Step::Write, error, file);
+        return kFlushWriteFailed;
+    }
+    return 0;
+}
+
+int DayFile::StartTrailed(FileHandle file, uint64_t size, TrailedEnd::Place* place) {
+    kind_.header(headerText_, sizeof headerText_, fileDay_, fileMonth_, fileYear_, zoneMinutes_);
+    const uint32_t headerLength = static_cast<uint32_t>(strlen(headerText_));
+    if ((size != 0 && !files_.Truncate(file, 0)) || files_.SeekFromEnd(file, 0) == kInvalidSize ||
+        !WriteAll(file, headerText_, headerLength) ||
+        !WriteAll(file, kind_.trailed->trailer, static_cast<uint32_t>(strlen(kind_.trailed->trailer)))) {
+        return Undo(kFlushHeaderFailed, Step::Header, file, 0);
+    }
+    place->position = headerLength;
+    place->emptyGroup = true;
+    return 0;
+}
+
+void DayFile::RestoreTrailer(FileHandle file, uint64_t position) {
+    // Should this fail too, the next flush finds the torn end and cuts it back.
+    if (!files_.Truncate(file, position) || files_.SeekFromEnd(file, 0) == kInvalidSize) return;
+    static_cast<void>(WriteAll(file, kind_.trailed->trailer, static_cast<uint32_t>(strlen(kind_.trailed->trailer))));
 }
 
 bool DayFile::WriteAll(FileHandle file, const char* data, uint32_t length) {

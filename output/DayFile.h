@@ -5,6 +5,7 @@
 #include "format/BoundedText.h"
 #include "output/DayFileEnds.h"
 #include "output/MessageCounter.h"
+#include "output/TrailedEnd.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalTimeZone.h"
@@ -37,8 +38,9 @@ public:
     // The file operations whose failure is reported, each with its numbered message.
     enum class Step { CreateFolder, Open, Header, Seek, ReadEnd, Write, Sync, Close, ContinueSeek, ContinueRead };
 
-    // Formats the file's header for its local date (two-digit year) into out.
-    using HeaderFormat = void (*)(char* out, size_t room, int fileDay, int fileMonth, int fileYear);
+    // Formats the file's header for its local date (two-digit year) into out; zoneMinutes
+    // is how far local time was ahead of UTC at the day's first point.
+    using HeaderFormat = void (*)(char* out, size_t room, int fileDay, int fileMonth, int fileYear, int zoneMinutes);
 
     struct Kind {
         const wchar_t* pathFormat;  // "%ls\%04d-%02d-%02d.<ext>": folder, year, month, day
@@ -47,6 +49,13 @@ public:
         HeaderFormat header;
         int stampField;            // the comma-separated field (from 0) of a line's OleDate stamp
         const wchar_t* lineNames;  // what the lines are, for the log: "track points"
+        // A file that is a whole document at every instant: new lines go before its
+        // trailer, which then follows them again. Its writer's buffer has room for the
+        // trailer behind bufferBytes.
+        const TrailedEnd::Form* trailed = nullptr;
+        // Pending text that starts with this opens a new group; right behind a group
+        // start of the file it is left out, so that no group stays empty.
+        const char* groupBreak = nullptr;
     };
 
     DayFile(FileSystem& files, Clock& clock, LocalTimeZone& zone, TextBoxes& boxes,
@@ -94,6 +103,8 @@ public:
     void SayAboutFile(const wchar_t* before, const wchar_t* after);
 
     FileSystem& Files() { return files_; }
+    // The day's file is not one this writer made: it is left alone for the day.
+    bool LeftAlone() const { return leftAlone_; }
     // How many file operations have failed and said so in the log box.
     uint32_t FileErrors() const { return fileErrors_; }
     // Whether the last flush that had something to write failed, and then why, in words:
@@ -121,6 +132,12 @@ private:
     void SayAlreadyWritten();
     int AppendToFile(bool toDisk);
     int AppendLines(FileHandle file, uint64_t* before);
+    // For a trailed kind: the pending lines and the trailer over the old trailer.
+    int AppendBeforeTrailer(FileHandle file, uint64_t* before);
+    // Writes the header and the trailer into the file of size bytes, cut to nothing first.
+    int StartTrailed(FileHandle file, uint64_t size, TrailedEnd::Place* place);
+    // Cuts the file to where new lines go and puts the trailer back, after a failed write.
+    void RestoreTrailer(FileHandle file, uint64_t position);
     bool WriteAll(FileHandle file, const char* data, uint32_t length);
     // Cuts the file back to size (unless kInvalidSize) and reports the failed step.
     int Undo(int code, Step step, FileHandle file, uint64_t size);
@@ -151,6 +168,8 @@ private:
     int fileDay_ = 0;
     int fileMonth_ = 0;
     int fileYear_ = 0;
+    int zoneMinutes_ = 0;
+    bool leftAlone_ = false;
     double minuteOleDate_ = 0.0;
     uint32_t lastFlushTick_ = 0;
     wchar_t folder_[kFolderChars] = L"\\Kestrave";
@@ -180,5 +199,5 @@ private:
     wchar_t explanation_[kExplanationChars] = {};
     // The header gets a buffer of its own: pending lines may already reach into the
     // scratch room behind the writer's buffer, where formatting it would clobber them.
-    char headerText_[160] = {};
+    char headerText_[1024] = {};
 };

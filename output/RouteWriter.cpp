@@ -11,7 +11,7 @@ namespace {
 
 // 120 bytes for a real date; its last line names the day's route, e.g.
 // "R,1,R090325,Track 25.03.2009,16711680".
-void FormatHeader(char* out, size_t room, int fileDay, int fileMonth, int fileYear) {
+void FormatHeader(char* out, size_t room, int fileDay, int fileMonth, int fileYear, int /*zoneMinutes*/) {
     snprintf(out, room,
              "OziExplorer Route File Version 1.0\r\nWGS 84\r\nReserved 1\r\nReserved 2\r\nR,0,R0,,255\r\n"
              "R,1,R%02d%02d%02d,Track %02d.%02d.%04d,16711680\r\n",

@@ -11,7 +11,7 @@ constexpr double kLowestAltitude = -90000.0;
 constexpr double kFeetPerMetre = 3.2808399;
 
 // 132 bytes for a real date, e.g. "0,3,255,Track-2009-03-25,0,0,0,255" on its fifth line.
-void FormatHeader(char* out, size_t room, int fileDay, int fileMonth, int fileYear) {
+void FormatHeader(char* out, size_t room, int fileDay, int fileMonth, int fileYear, int /*zoneMinutes*/) {
     snprintf(out, room,
              "OziExplorer Track Point File Version 2.1\r\nWGS 84\r\nAltitude is in Feet\r\nReserved 3\r\n"
              "0,3,255,Track-%04d-%02d-%02d,0,0,0,255\r\n0          \r\n",
@@ -30,7 +30,8 @@ const DayFile::Kind kTrackFile = {
 }  // namespace
 
 TrackWriter::TrackWriter(FileSystem& files, Clock& clock, LocalTimeZone& zone, TextBoxes& boxes)
-    : day_(files, clock, zone, boxes, messageCounter_, buffer_, kBufferBytes, kTrackFile) {}
+    : day_(files, clock, zone, boxes, messageCounter_, buffer_, kBufferBytes, kTrackFile),
+      gpx_(files, clock, zone, boxes, messageCounter_) {}
 
 // 55.75000000, 37.61660000,0, 492.13, 39897.51233796, 25.03.09, 12:17:46
 // latitude, longitude, 0, altitude in feet (or -777 without one), OleDate, UTC date and time.
@@ -50,17 +51,28 @@ int TrackWriter::AddPoint(const GpsFix& fix) {
     line.Integer(fix.year, 2, true).Text(", ").Integer(fix.hour, 2, true).Text(":").Integer(fix.minute, 2, true);
     line.Text(":").Integer(seconds, 2, true).Text("\r\n");
     const bool added = day_.AppendLine(line);
-    if (added) result |= day_.FlushIfDue();
+    if (added) result |= day_.FlushIfDue() | gpx_.AddPoint(fix);
     return result;
 }
 
-int TrackWriter::Flush() { return day_.Flush(); }
+// The GPX follows the track file: where the track's lines cannot go, the GPX's points
+// wait with them instead of saying the same failure twice.
+int TrackWriter::Flush() {
+    const int result = day_.Flush();
+    return result != 0 ? result : gpx_.Flush();
+}
 
-int TrackWriter::FlushToDisk() { return day_.FlushToDisk(); }
+int TrackWriter::FlushToDisk() {
+    const int result = day_.FlushToDisk();
+    return result != 0 ? result : gpx_.FlushToDisk();
+}
 
-void TrackWriter::Reset() { day_.Reset(); }
+void TrackWriter::Reset() {
+    day_.Reset();
+    gpx_.Reset();
+}
 
-bool TrackWriter::SetFolder(const wchar_t* folder) { return day_.SetFolder(folder); }
+bool TrackWriter::SetFolder(const wchar_t* folder) { return day_.SetFolder(folder) && gpx_.SetFolder(folder); }
 
 void TrackWriter::GetFolder(wchar_t* out) const { day_.GetFolder(out); }
 

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include "nmea/GpsFix.h"
 #include "output/DayFile.h"
+#include "output/GpxWriter.h"
 #include "output/MessageCounter.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -25,11 +26,15 @@ public:
 
     const char* PendingText() const;
     int32_t FillLength() const;
+    // The GPX day file beside the track file: on unless turned off.
+    void SetGpx(bool on) { gpx_.SetOn(on); }
+    bool GpxOn() const { return gpx_.On(); }
+    const GpxWriter& Gpx() const { return gpx_; }
     // How many file operations have failed and said so in the log box.
-    uint32_t FileErrors() const { return day_.FileErrors(); }
-    // The last flush failed: nothing reaches the day file, for the reason in words.
-    bool Failing() const { return day_.Failing(); }
-    const wchar_t* FailureWords() const { return day_.FailureWords(); }
+    uint32_t FileErrors() const { return day_.FileErrors() + gpx_.FileErrors(); }
+    // The last flush failed: nothing reaches a day file, for the reason in words.
+    bool Failing() const { return day_.Failing() || gpx_.Failing(); }
+    const wchar_t* FailureWords() const { return day_.Failing() ? day_.FailureWords() : gpx_.FailureWords(); }
     uint32_t WrittenToday() const { return day_.WrittenToday(); }
     // Lines of the current local day this run (pending ones included), lines written
     // this run, day files this run started and the path of the last one.
@@ -46,4 +51,5 @@ private:
     MessageCounter messageCounter_;
     char buffer_[kBufferBytes];
     DayFile day_;
+    GpxWriter gpx_;
 };

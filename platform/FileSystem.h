@@ -22,6 +22,7 @@ public:
 enum class DayFileAccess {
     Read,    // an existing file, shared with other readers
     Append,  // created when missing; every write lands at its end
+    Update,  // created when missing; a write lands where SeekFromEnd left the position
 };
 
 class FileSystem {
@@ -37,7 +38,7 @@ public:
     virtual bool CreateFolder(const wchar_t* path) = 0;
     // Opens one of the recorder's own files: only a plain file with no other name,
     // never through a link, and without waiting on a pipe or a device that bears its
-    // name. The file stays locked until Close (exclusively for Append), so that two
+    // name. The file stays locked until Close (exclusively for writing), so that two
     // recorders on one folder take turns; a lock held too long by another fails.
     virtual FileHandle OpenDayFile(const wchar_t* path, DayFileAccess access) = 0;
     // Opens an existing file for reading; fails when it does not exist.

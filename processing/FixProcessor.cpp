@@ -98,10 +98,14 @@ void FixProcessor::PairWithGga() {
         pendingRmc_.altitude = nearer.altitude;
         pendingRmc_.hdop = nearer.hdop;
         pendingRmc_.satellites = nearer.satellites;
+        pendingRmc_.geoidSeparation = nearer.geoidSeparation;
+        pendingRmc_.quality = nearer.quality;
     } else {
         pendingRmc_.altitude = kNoAltitude;
         pendingRmc_.hdop = kNoHdop;
         pendingRmc_.satellites = kNoSatellites;
+        pendingRmc_.geoidSeparation = kNoAltitude;
+        pendingRmc_.quality = 0;
     }
 }
 

@@ -23,6 +23,7 @@ void MainWindow::Create() {
     settings_.LoadPort();
     if (settings_.PortProblem()[0] != L'\0') boxes_.AppendText(kLogBox, settings_.PortProblem());
     settings_.LoadTalkers();
+    settings_.LoadGpx();
     if (state_ != nullptr) state_->SetWarnAfter(settings_.LoadWarnAfter());
 }
 
@@ -179,6 +180,9 @@ void MainWindow::HandleCommand(int command) {
         case kCommandSelectOutputFolder:
             if (frontEnd_ != nullptr) frontEnd_->ShowFolderDialog();
             break;
+        case kCommandWriteGpx:
+            settings_.SaveGpx(!track_.GpxOn());
+            break;
         default:
             break;
     }
@@ -197,6 +201,8 @@ void MainWindow::ReadNmeaFile() {
     if (frontEnd_ == nullptr || !frontEnd_->ChooseNmeaFile(path, kNmeaPathChars)) return;
     OpenNmeaFile(path);
 }
+
+bool MainWindow::Checked(int command) const { return command == kCommandWriteGpx && track_.GpxOn(); }
 
 int MainWindow::MarkedPortCommand() const {
     if (port_.portNumber == SerialPort::kNoPort) return kCommandPortNone;

@@ -62,6 +62,8 @@ public:
     // matches (a port or speed loaded from the settings that the menu does not offer).
     int MarkedPortCommand() const;
     int MarkedSpeedCommand() const;
+    // A menu entry that is on or off, such as "Write GPX", shown with a check mark.
+    bool Checked(int command) const;
 
     StartupState State() const { return startupState_; }
     // While the folder dialog opens by itself at the start: why (no folder stored yet,

@@ -13,6 +13,7 @@ const wchar_t kPortNumber[] = L"PortNumber";
 const wchar_t kPortSpeed[] = L"PortSpeed";
 const wchar_t kGpsOnly[] = L"GpsOnly";
 const wchar_t kWarnAfter[] = L"WarnAfter";
+const wchar_t kWriteGpx[] = L"WriteGpx";
 constexpr int32_t kDefaultWarnAfter = 300;
 const wchar_t kGpsdServer[] = L"GpsdServer";
 // A host name (up to 253 characters) and a port, with room to spare.
@@ -94,6 +95,27 @@ void Settings::LoadTalkers() {
     const int32_t gpsOnly = key == kInvalidKey ? 0 : ReadDword(key, kGpsOnly, 0);
     if (key != kInvalidKey) store_.CloseKey(key);
     assembler_.SetTalkers(gpsOnly == 1 ? TalkerSet::GpsOnly : TalkerSet::AllGnss);
+}
+
+void Settings::PinGpx(bool on) {
+    track_.SetGpx(on);
+    gpxPinned_ = true;
+}
+
+void Settings::LoadGpx() {
+    if (gpxPinned_) return;
+    SettingsKey key = store_.OpenKey(kKeyPath);
+    const int32_t write = key == kInvalidKey ? 1 : ReadDword(key, kWriteGpx, 1);
+    if (key != kInvalidKey) store_.CloseKey(key);
+    track_.SetGpx(write != 0);
+}
+
+void Settings::SaveGpx(bool on) {
+    track_.SetGpx(on);
+    SettingsKey key = store_.CreateKey(kKeyPath);
+    if (key == kInvalidKey) return;
+    WriteDword(key, kWriteGpx, on ? 1 : 0);
+    store_.CloseKey(key);
 }
 
 void Settings::PinWarnAfter(uint32_t seconds) {

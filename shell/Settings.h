@@ -32,6 +32,7 @@ public:
     void PinSpeed(int32_t speed);
     void PinTalkers(TalkerSet talkers);
     void PinWarnAfter(uint32_t seconds);
+    void PinGpx(bool on);
 
     void LoadPort();
     // After LoadPort: a stored port number or speed that was refused, in words; else empty.
@@ -46,6 +47,11 @@ public:
     // WarnAfter: seconds of silence (no data, or no fix) before the log says so; a
     // DWORD, missing: 300, 0: never.
     uint32_t LoadWarnAfter();
+    // WriteGpx = 0 writes no GPX day file beside the track and route files; missing or
+    // any other value, the GPX is written.
+    void LoadGpx();
+    // The menu's choice: for this run and those after it.
+    void SaveGpx(bool on);
     // The value, if it is a REG_DWORD of exactly 4 bytes; fallback otherwise.
     int32_t ReadDword(SettingsKey key, const wchar_t* name, int32_t fallback);
     void SavePort();
@@ -78,6 +84,7 @@ private:
     bool outputDirPinned_ = false;
     bool speedPinned_ = false;
     bool talkersPinned_ = false;
+    bool gpxPinned_ = false;
     wchar_t outputDirProblem_[kLoadChars + 128] = {};
     wchar_t portProblem_[320] = {};
 };

@@ -86,7 +86,8 @@ int TerminalMenu::Marked(int item) const {
     if (gpsd_ != nullptr && gpsd_->Chosen() && (IsComPort(item) || command == GpsdChoice::kCommand)) {
         return command == GpsdChoice::kCommand;
     }
-    return command != 0 && (command == window_.MarkedPortCommand() || command == window_.MarkedSpeedCommand());
+    return command != 0 && (command == window_.MarkedPortCommand() || command == window_.MarkedSpeedCommand() ||
+                            window_.Checked(command));
 }
 
 int TerminalMenu::Click(const TerminalEvent& event) {

@@ -5,7 +5,7 @@
 #   PACKAGE  further packages a command of its own needs (the fuzzers, the ARM build)
 set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev gpsbabel locales libncurses-dev tmux help2man man-db systemd
-  gpsd gpsd-clients python3-gps iproute2)
+  gpsd gpsd-clients python3-gps iproute2 libxml2-utils)
 if [ "${1:-}" = "--bench" ]; then
   packages+=(libbenchmark-dev valgrind)
   shift

@@ -93,7 +93,7 @@ LRESULT MainFrame::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             app_.window.HandleCommand(LOWORD(wParam));
             return 0;
         case WM_INITMENUPOPUP:
-            if (HIWORD(lParam) == 0) MarkPortAndSpeed(reinterpret_cast<HMENU>(wParam));
+            if (HIWORD(lParam) == 0) MarkChoices(reinterpret_cast<HMENU>(wParam));
             return 0;
         case WM_TRAY_CALLBACK:
             if (wParam == ID_TRAY_ICON && lParam == WM_LBUTTONDOWN) {
@@ -150,7 +150,7 @@ void MainFrame::OnDestroy() {
     PostQuitMessage(0);
 }
 
-void MainFrame::MarkPortAndSpeed(HMENU popup) const {
+void MainFrame::MarkChoices(HMENU popup) const {
     // Each sub-menu is marked as it opens: CheckMenuRadioItem needs both ends of the
     // group in the menu it is given.
     const struct {
@@ -159,6 +159,9 @@ void MainFrame::MarkPortAndSpeed(HMENU popup) const {
         int marked;
     } groups[] = {{IDM_PORT_NONE, IDM_PORT_COM15, app_.window.MarkedPortCommand()},
                   {IDM_SPEED_4800, IDM_SPEED_115200, app_.window.MarkedSpeedCommand()}};
+    if (GetMenuState(popup, IDM_WRITE_GPX, MF_BYCOMMAND) != static_cast<UINT>(-1)) {
+        CheckMenuItem(popup, IDM_WRITE_GPX, MF_BYCOMMAND | (app_.window.Checked(IDM_WRITE_GPX) ? MF_CHECKED : MF_UNCHECKED));
+    }
     for (const auto& group : groups) {
         if (GetMenuState(popup, group.first, MF_BYCOMMAND) == static_cast<UINT>(-1)) continue;
         if (group.marked != 0) {

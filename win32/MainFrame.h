@@ -29,7 +29,7 @@ private:
     void OnCreate();
     void StartOnce();
     void OnDestroy();
-    void MarkPortAndSpeed(HMENU popup) const;
+    void MarkChoices(HMENU popup) const;
 
     HINSTANCE instance_;
     Application& app_;

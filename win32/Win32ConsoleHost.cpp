@@ -82,6 +82,7 @@ bool Win32ConsoleHost::Start(const CommandLine& line, Clock& clock, std::string&
     app_ = &Win32Application::Start(root.c_str(), clock);
     if (!line.outDir.empty()) app_->settings.PinOutputDir(kRootFolder);
     if (line.gpsOnly) app_->settings.PinTalkers(TalkerSet::GpsOnly);
+    if (line.noGpx) app_->settings.PinGpx(false);
     return true;
 }
 

@@ -109,7 +109,8 @@ bool PosixFileSystem::CreateFolder(const wchar_t* path) {
 FileHandle PosixFileSystem::OpenDayFile(const wchar_t* path, DayFileAccess access) {
     char host[kHostPathBytes];
     if (!HostPath(path, host, sizeof host)) return kInvalidFile;
-    const int mode = access == DayFileAccess::Append ? O_RDWR | O_CREAT | O_APPEND : O_RDONLY;
+    static constexpr int kModes[] = {O_RDONLY, O_RDWR | O_CREAT | O_APPEND, O_RDWR | O_CREAT};
+    const int mode = kModes[static_cast<int>(access)];
     // O_NOFOLLOW: a link fails (ELOOP) rather than leading elsewhere, also a dangling
     // one. O_NONBLOCK: a pipe of that name cannot hold the recorder up at the open.
     const int fd = open(host, mode | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
@@ -137,7 +138,7 @@ int PosixFileSystem::DayFileProblem(int fd, DayFileAccess access) {
     if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return errno;
     // Another recorder on the same folder holds its lock for one flush; a lock that is
     // not given back within the time is a failure rather than a hang.
-    const int lock = access == DayFileAccess::Append ? LOCK_EX : LOCK_SH;
+    const int lock = access == DayFileAccess::Read ? LOCK_SH : LOCK_EX;
     for (int tries = 1;; ++tries) {
         if (flock(fd, lock | LOCK_NB) == 0) return 0;
         if (errno != EWOULDBLOCK && errno != EINTR) return errno;

@@ -165,6 +165,7 @@ FileHandle Win32FileSystem::OpenDayFile(const wchar_t* path, DayFileAccess acces
         return kInvalidFile;
     }
     const bool append = access == DayFileAccess::Append;
+    const bool write = access != DayFileAccess::Read;
     // The share mode is the lock: an appender lets others read but not write, so two
     // recorders on one folder take turns, and a reader keeps appenders out until it is
     // done. The one holding it does so for one flush; an open that still finds it held
@@ -173,8 +174,8 @@ FileHandle Win32FileSystem::OpenDayFile(const wchar_t* path, DayFileAccess acces
     // the check below refuses, instead of leading elsewhere.
     HANDLE handle = INVALID_HANDLE_VALUE;
     for (int tries = 1;; ++tries) {
-        handle = CreateFileW(host, append ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ, nullptr,
-                             append ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+        handle = CreateFileW(host, write ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ, nullptr,
+                             write ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
                              nullptr);
         if (handle != INVALID_HANDLE_VALUE) break;
         const DWORD error = GetLastError();

@@ -13,6 +13,7 @@ constexpr int kCommandAbout = 40003;  // also Ctrl+A
 constexpr int kCommandExit = 40004;
 constexpr int kCommandReadNmeaFile = 40006;
 constexpr int kCommandSelectOutputFolder = 40007;
+constexpr int kCommandWriteGpx = 40008;  // checked while the GPX day file is written
 constexpr int kCommandPortNone = 40010;
 constexpr int kCommandPortFirst = 40011;  // COM0; COM15 is 40026
 constexpr int kCommandPortLast = 40026;
@@ -39,6 +40,7 @@ constexpr MenuItem kToolsMenu[] = {
     {nullptr, 0, false},
     {L"Read NMEA file", kCommandReadNmeaFile, false},
     {L"Select Output folder", kCommandSelectOutputFolder, false},
+    {L"Write GPX", kCommandWriteGpx, false},
     {nullptr, 0, false},
     {L"Select input port", 0, false},
     {L"None", kCommandPortNone, true},

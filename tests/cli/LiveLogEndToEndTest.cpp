@@ -115,15 +115,16 @@ TEST_F(LiveLogEndToEnd, DayFilesEqualAReplayOfTheBytesTheLoggerGot) {
     ReplaySent();
     std::vector<std::string> names = FileNames(Path("live"));
     EXPECT_EQ(names, FileNames(Path("replayed")));
-    ASSERT_EQ(names, (std::vector<std::string>{std::string(kDay) + ".plt", std::string(kDay) + ".rte"}));
+    ASSERT_EQ(names, (std::vector<std::string>{std::string(kDay) + ".gpx", std::string(kDay) + ".plt",
+                                               std::string(kDay) + ".rte"}));
     for (const std::string& name : names) {
         EXPECT_TRUE(tmp.Read("live/" + name) == tmp.Read("replayed/" + name))
             << name << " differs:\n--- live\n" << tmp.Read("live/" + name) << "--- replayed\n"
             << tmp.Read("replayed/" + name);
     }
     // The stretch holds real work: track points at pace and waypoints at turns.
-    EXPECT_GT(Count(tmp.Read("live/" + names[0]), "\r\n"), 20u);
-    EXPECT_GE(Count(tmp.Read("live/" + names[1]), "\r\nW,"), 3u);
+    EXPECT_GT(Count(tmp.Read("live/" + names[1]), "\r\n"), 20u);
+    EXPECT_GE(Count(tmp.Read("live/" + names[2]), "\r\nW,"), 3u);
 }
 
 TEST_F(LiveLogEndToEnd, LoggerOutlivesTheReceiverAndKeepsItsDayFiles) {

@@ -38,7 +38,7 @@ TEST_F(ReplayCommandTest, WritesTheDayFilesByLocalDateAndSaysWhere) {
                        "CET-1");
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("drive.nmea\nFile processed\n"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("Day files (.plt track, .rte route) are in " + dir + "/out"), std::string::npos);
+    EXPECT_NE(run.output.find("Day files (.plt track, .rte route, .gpx track) are in " + dir + "/out"), std::string::npos);
 
     // Local midnight in UTC+1 falls at 23:00 UTC: the new day's first point is then.
     std::string second = temp.Read("out/2026-01-15.plt");
@@ -314,7 +314,7 @@ TEST_F(NotNmeaReplayTest, AmongRealRecordingsTheFolderIsNamedAndTheCodeIsOne) {
     Outcome run = Kestrave("replay '" + drive + "' '" + dir + "/track.gpx' --out '" + dir + "/out'" + Common());
     EXPECT_EQ(run.exitCode, 1) << run.output;
     EXPECT_NE(run.output.find("no NMEA sentence found in " + dir + "/track.gpx"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("Day files (.plt track, .rte route) are in " + dir + "/out\n"), std::string::npos)
+    EXPECT_NE(run.output.find("Day files (.plt track, .rte route, .gpx track) are in " + dir + "/out\n"), std::string::npos)
         << run.output;
     EXPECT_EQ(run.output.find("No day file was written."), std::string::npos);
 }

@@ -85,7 +85,7 @@ TEST_P(ReplayStopSignal, StopsAtATickWithEverythingReadInTheDayFilesAndSaysWhere
     ASSERT_TRUE(std::regex_search(said, where, std::regex(std::string("replay stopped by ") + GetParam().said + " in " +
                                                           temp.path + "/l(\\d\\d)\\.nmea after (\\d+) bytes")))
         << said;
-    EXPECT_NE(said.find("Day files (.plt track, .rte route) are in", where.position()), std::string::npos) << said;
+    EXPECT_NE(said.find("Day files (.plt track, .rte route, .gpx track) are in", where.position()), std::string::npos) << said;
 
     // Its day files are exactly those of a replay of the bytes it had read.
     std::vector<std::string> read;
@@ -97,7 +97,7 @@ TEST_P(ReplayStopSignal, StopsAtATickWithEverythingReadInTheDayFilesAndSaysWhere
         read.push_back("part.nmea");
     }
     ASSERT_EQ(Replay(temp, read, "whole"), 0) << temp.Read("errors.txt");
-    EXPECT_EQ(FilesIn(temp.path + "/whole").size(), 4u);
+    EXPECT_EQ(FilesIn(temp.path + "/whole").size(), 6u) << "two days of track, route and GPX";
     EXPECT_TRUE(FilesIn(temp.path + "/out") == FilesIn(temp.path + "/whole"));
 }
 
@@ -151,7 +151,7 @@ TEST(ReplayOutput, AReaderThatWentAwayLosesOnlyThePrintedLinesAndTheExitCodeSays
     ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal";
     EXPECT_EQ(WEXITSTATUS(status), 1) << said;
     EXPECT_NE(said.find("standard output (" + std::string(strerror(EPIPE)) + ")"), std::string::npos) << said;
-    EXPECT_EQ(FilesIn(temp.path + "/normal").size(), 4u);
+    EXPECT_EQ(FilesIn(temp.path + "/normal").size(), 6u) << "two days of track, route and GPX";
     EXPECT_TRUE(FilesIn(temp.path + "/cut") == FilesIn(temp.path + "/normal")) << "both files replayed whole";
 }
 

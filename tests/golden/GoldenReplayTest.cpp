@@ -62,6 +62,7 @@ struct ReplayOutput {
     int texts = 0;
     std::string statusLog;
     std::vector<std::pair<std::string, std::string>> dayFiles;  // name, bytes, by name
+    std::map<std::string, std::string> gpxFiles;                 // the GPX beside them, apart
 };
 
 ReplayOutput Replay(const std::string& bytes, TalkerSet talkers = TalkerSet::AllGnss) {
@@ -83,7 +84,13 @@ ReplayOutput Replay(const std::string& bytes, TalkerSet talkers = TalkerSet::All
     out.statusLog = recorder.log;
     for (const auto& file : rig->files.Files()) {
         if (file.first == L"\\in.nmea") continue;
-        out.dayFiles.emplace_back(ToUtf8(file.first.substr(file.first.rfind(L'\\') + 1)), file.second);
+        const std::string name = ToUtf8(file.first.substr(file.first.rfind(L'\\') + 1));
+        // The track and route files are the design's, byte for byte; the GPX is checked against them.
+        if (name.size() > 4 && name.substr(name.size() - 4) == ".gpx") {
+            out.gpxFiles[name] = file.second;
+        } else {
+            out.dayFiles.emplace_back(name, file.second);
+        }
     }
     return out;
 }
@@ -242,6 +249,76 @@ TEST(GoldenReplay, EveryRecordingShowsAndWritesWhatWasReviewed) {
 
 TEST(GoldenReplay, GpsOnlyReadsAsReceiversOfGpsAloneWere) {
     CompareWithDigests("replay-digests-gps-only.txt", TalkerSet::GpsOnly);
+}
+
+// A point as both files can say it: "55.75000000 37.61660000 2009-03-25T12:17:46".
+std::vector<std::string> TrackPoints(const std::string& plt) {
+    std::vector<std::string> points;
+    std::istringstream lines(plt);
+    int skip = 6;
+    for (std::string line; std::getline(lines, line);) {
+        if (skip-- > 0) continue;
+        char lat[32], lon[32];
+        int d, mo, y, h, mi, s;
+        if (sscanf(line.c_str(), "%31[^,], %31[^,],0, %*[^,],%*[^,], %d.%d.%d, %d:%d:%d", lat, lon, &d, &mo, &y, &h,
+                   &mi, &s) != 8) {
+            continue;
+        }
+        if (s > 59) continue;  // a leap second: the GPX cannot hold it
+        char point[96];
+        snprintf(point, sizeof point, "%s %s 20%02d-%02d-%02dT%02d:%02d:%02d", lat, lon, y, mo, d, h, mi, s);
+        points.push_back(point);
+    }
+    return points;
+}
+
+std::vector<std::string> GpxPoints(const std::string& gpx) {
+    std::vector<std::string> points;
+    for (size_t at = gpx.find("<trkpt lat=\""); at != std::string::npos; at = gpx.find("<trkpt lat=\"", at + 1)) {
+        char lat[32], lon[32], time[32];
+        const size_t timeAt = gpx.find("<time>", at);
+        if (sscanf(gpx.c_str() + at, "<trkpt lat=\"%31[^\"]\" lon=\"%31[^\"]\"", lat, lon) != 2 ||
+            timeAt == std::string::npos || sscanf(gpx.c_str() + timeAt, "<time>%19s", time) != 1) {
+            ADD_FAILURE() << "unreadable point at byte " << at;
+            continue;
+        }
+        points.push_back(std::string(lat) + " " + lon + " " + time);
+    }
+    return points;
+}
+
+// Every recording's GPX days hold the track file's points, in order, with their places
+// to the last decimal and their times to the second, and pass the GPX 1.1 and
+// TrackPointExtension v2 schemas.
+TEST(GoldenReplay, EveryGpxHoldsItsTrackFilesPointsAndPassesTheSchema) {
+    std::vector<std::string> names = Recordings();
+    if (names.empty()) GTEST_SKIP() << "no recordings in " << KESTRAVE_TESTDATA_DIR;
+    const std::string folder = std::filesystem::temp_directory_path().string() + "/kestrave-gpx-" + std::to_string(getpid());
+    std::filesystem::create_directories(folder);
+    std::string files;
+    size_t points = 0;
+    for (const std::string& name : names) {
+        const ReplayOutput out = Replay(Recorded(name));
+        for (const auto& day : out.dayFiles) {
+            if (day.first.substr(day.first.size() - 4) != ".plt") continue;
+            const std::string gpxName = day.first.substr(0, day.first.size() - 4) + ".gpx";
+            const auto gpx = out.gpxFiles.find(gpxName);
+            ASSERT_NE(gpx, out.gpxFiles.end()) << name << ": no " << gpxName;
+            const std::vector<std::string> expected = TrackPoints(day.second);
+            EXPECT_EQ(GpxPoints(gpx->second), expected) << name << ": " << gpxName;
+            points += expected.size();
+            const std::string path = folder + "/" + name + "-" + gpxName;
+            std::ofstream(path, std::ios::binary) << gpx->second;
+            files += " '" + path + "'";
+        }
+    }
+    EXPECT_GT(points, 10000u);
+    const std::string schema = std::string(KESTRAVE_TESTDATA_DIR) + "/../../schema/gpx/gpx11-tpx2.xsd";
+    if (system("command -v xmllint >/dev/null") == 0 && access(schema.c_str(), R_OK) == 0) {
+        const std::string check = "xmllint --noout --schema '" + schema + "'" + files + " 2>&1 | grep -v ' validates$'";
+        EXPECT_NE(system(check.c_str()), 0) << "xmllint found faults (above)";
+    }
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ExampleFix.h"
 #include "tests/support/TestApplication.h"
 
 namespace {
@@ -52,7 +53,7 @@ TEST_F(FolderDialogTest, TapShowsASubFolderWithoutEnteringItAndOkTakesIt) {
     wchar_t folder[kFolderChars];
     rig->app.track.GetFolder(folder);
     EXPECT_EQ(std::wstring(folder), L"\\My Documents");
-    rig->app.route.AddWaypoint(GpsFix{25, 3, 9, 12, 17, 8, 46.0, 44266.0, 55.75, 37.6166, 40, 150, 0, 1.0});
+    rig->app.route.AddWaypoint(ExampleFix());
     rig->app.route.Flush();
     EXPECT_TRUE(rig->files.HasFile(L"\\My Documents\\2009-03-25.rte")) << "both writers took the folder";
 }

@@ -40,9 +40,9 @@ TEST_F(MainWindowTest, FlushPressedTwiceWithinOneTickFlushesOnce) {
     app.dialog.PressFlush();
     EXPECT_EQ(rig->files.Calls(FakeFileSystem::Op::Open), 0) << "the button only asks";
     app.window.Tick();
-    EXPECT_EQ(rig->files.Calls(FakeFileSystem::Op::Open), 1);
+    EXPECT_EQ(rig->files.Calls(FakeFileSystem::Op::Open), 2) << "the track file and its GPX";
     app.window.Tick();
-    EXPECT_EQ(rig->files.Calls(FakeFileSystem::Op::Open), 1);
+    EXPECT_EQ(rig->files.Calls(FakeFileSystem::Op::Open), 2);
     EXPECT_NE(rig->files.Contents(L"\\Kestrave\\2009-03-25.plt").find("12:17:46"), std::string::npos);
 }
 

@@ -8,7 +8,9 @@ inline GpsFix ExampleFix() {
     //            day month year hour minute satellites seconds timeOfDay
     return GpsFix{25, 3, 9, 12, 17, 8, 46.0, 12 * 3600 + 17 * 60 + 46,
                   // latitude longitude speedKmh altitude course hdop
-                  55.75, 37.6166, 0.0, 150.0, 0.0, 1.0};
+                  55.75, 37.6166, 0.0, 150.0, 0.0, 1.0,
+                  // geoid separation, fraction, GGA quality, speed and course given
+                  14.6, 0, 1, kGivenSpeed | kGivenCourse};
 }
 
 // The example fix moved to another UTC date and time.

@@ -63,7 +63,8 @@ bool FakeFileSystem::CreateFolder(const wchar_t* name) {
 }
 
 FileHandle FakeFileSystem::OpenDayFile(const wchar_t* path, DayFileAccess access) {
-    return access == DayFileAccess::Append ? Open(path, true, true) : Open(path, false, false);
+    const bool write = access != DayFileAccess::Read;
+    return Open(path, write, access == DayFileAccess::Append);
 }
 
 FileHandle FakeFileSystem::OpenExisting(const wchar_t* path) { return Open(path, false, false); }

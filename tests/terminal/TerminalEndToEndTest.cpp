@@ -287,7 +287,7 @@ TEST_F(TerminalEndToEndTest, PortMenuOffersALocalGpsdAndReadsIt) {
     Start();
     ASSERT_TRUE(WaitFor("Select output folder"));
     Keys("Escape");
-    Keys("F10 Down Down Down Right");
+    Keys("F10 Down Down Down Down Right");
     ASSERT_TRUE(WaitFor("gpsd (localhost)"));
     Keys("End Enter");
     ASSERT_TRUE(WaitFor("Port: gpsd"));
