@@ -93,6 +93,7 @@ int DayFile::BeginLine(const GpsFix& fix, bool* dayStarted) {
             fileYear_ = local.year;
             zoneMinutes_ = ZoneMinutes(fix, local);
             leftAlone_ = false;
+            trailedSize_ = kInvalidSize;
             LearnDayEnd();
             started = true;
         }
@@ -240,6 +241,7 @@ bool DayFile::SetFolder(const wchar_t* newFolder) {
     if (changed) {
         unsynced_ = false;
         leftAlone_ = false;
+        trailedSize_ = kInvalidSize;
         SayAlreadyWritten();
         ends_.Forget();
     }
@@ -330,7 +332,14 @@ int DayFile::AppendToFile(bool toDisk) {
         if (result != 0) return result;
         if (leftAlone_) return files_.Close(file) ? 0 : Fail(kFlushWriteFailed, Step::Close);
     }
-    if (toDisk && !files_.Sync(file)) return Undo(kFlushWriteFailed, Step::Sync, file, before);
+    if (toDisk && !files_.Sync(file)) {
+        if (!trailed || before == kInvalidSize) return Undo(kFlushWriteFailed, Step::Sync, file, before);
+        const uint32_t error = files_.LastError();
+        trailedSize_ = kInvalidSize;
+        RestoreTrailer(file, trailedStart_);
+        ReportError(Step::Sync, error, file);
+        return kFlushWriteFailed;
+    }
     if (!files_.Close(file)) return Fail(kFlushWriteFailed, Step::Close);
     unsynced_ = !toDisk;
     explained_ = false;
@@ -393,8 +402,14 @@ int DayFile::AppendBeforeTrailer(FileHandle file, uint64_t* before) {
     const size_t trailerLength = strlen(form.trailer);
     // The size the file has when the lines go in.
     uint64_t size = *before;
-    const TrailedEnd::Found found = *before == 0 ? TrailedEnd::Found::Fresh
-                                                 : TrailedEnd::Find(files_, file, *before, form, &place);
+    TrailedEnd::Found found = TrailedEnd::Found::Fresh;
+    if (*before != 0 && *before == trailedSize_) {
+        found = TrailedEnd::Found::AtTrailer;
+        place.position = *before - trailerLength;
+    } else if (*before != 0) {
+        found = TrailedEnd::Find(files_, file, *before, form, &place);
+    }
+    trailedSize_ = kInvalidSize;
     switch (found) {
         case TrailedEnd::Found::Unreadable:
             return Undo(kFlushReadFailed, Step::ReadEnd, file, kInvalidSize);
@@ -438,6 +453,8 @@ int DayFile::AppendBeforeTrailer(FileHandle file, uint64_t* before) {
         ReportError(Step::Write, error, file);
         return kFlushWriteFailed;
     }
+    trailedSize_ = place.position + length;
+    trailedStart_ = place.position;
     return 0;
 }
 

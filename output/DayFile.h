@@ -170,6 +170,12 @@ private:
     int fileYear_ = 0;
     int zoneMinutes_ = 0;
     bool leftAlone_ = false;
+    // The size this run's last write left the day's trailed file at: a file still of that
+    // size ends with this run's trailer behind a whole point, and needs no look.
+    uint64_t trailedSize_ = kInvalidSize;
+    // Where this flush's lines went in the trailed file: the trailer goes back there
+    // should the flush fail after the write.
+    uint64_t trailedStart_ = 0;
     double minuteOleDate_ = 0.0;
     uint32_t lastFlushTick_ = 0;
     wchar_t folder_[kFolderChars] = L"\\Kestrave";

@@ -96,20 +96,27 @@ TEST(GpxWriter, ARunAndAGapOfMoreThanFiveMinutesStartSegments) {
     EXPECT_TRUE(EndsWithTrailer(again));
 }
 
-TEST(GpxWriter, AFailedWriteLeavesTheFileWholeAndKeepsThePoints) {
-    WriterRig rig;
-    const std::string before = Written(rig, {ExampleFixAt(25, 3, 9, 12, 0, 0.0)});
-    rig.track.AddPoint(ExampleFixAt(25, 3, 9, 12, 0, 10.0));
-    // The track file's write goes through; the GPX's stops part-way.
-    rig.files.ShortWrite(100, 1, 28);
-    EXPECT_NE(rig.track.Flush(), 0);
-    EXPECT_EQ(rig.files.Contents(kGpx), before);
-    EXPECT_TRUE(rig.track.Failing());
-    EXPECT_EQ(rig.track.Flush(), 0);
-    EXPECT_FALSE(rig.track.Failing());
-    const std::string after = rig.files.Contents(kGpx);
-    EXPECT_EQ(Count(after, std::string("<trkpt ")), 2u);
-    EXPECT_TRUE(EndsWithTrailer(after));
+TEST(GpxWriter, AFailedWriteOrSaveLeavesTheFileWholeAndKeepsThePoints) {
+    for (const bool save : {false, true}) {
+        SCOPED_TRACE(save ? "the save to the disk fails" : "the write stops part-way");
+        WriterRig rig;
+        const std::string before = Written(rig, {ExampleFixAt(25, 3, 9, 12, 0, 0.0)});
+        rig.track.AddPoint(ExampleFixAt(25, 3, 9, 12, 0, 10.0));
+        // The track file's write and save go through; the GPX's fail.
+        if (save) {
+            rig.files.FailNext(Op::Sync, 5, 1);
+        } else {
+            rig.files.ShortWrite(100, 1, 28);
+        }
+        EXPECT_NE(rig.track.FlushToDisk(), 0);
+        EXPECT_EQ(rig.files.Contents(kGpx), before);
+        EXPECT_TRUE(rig.track.Failing());
+        EXPECT_EQ(rig.track.Flush(), 0);
+        EXPECT_FALSE(rig.track.Failing());
+        const std::string after = rig.files.Contents(kGpx);
+        EXPECT_EQ(Count(after, std::string("<trkpt ")), 2u);
+        EXPECT_TRUE(EndsWithTrailer(after));
+    }
 }
 
 TEST(GpxWriter, ATornOrZeroedTailIsCutBackToTheLastWholePoint) {
