@@ -46,10 +46,10 @@ public:
     // Counts the changes of kind or of reason, not of the counts in the line: a face
     // that prints each change prints a line per change of state.
     uint32_t Changes() const { return changes_; }
-
-private:
     // Room for the longest reason in words, a host path among it, and the words around it.
     static constexpr int kLineChars = kExplanationChars + 64;
+
+private:
     static constexpr int kDeviceChars = kDisplayPathChars + 32;
     static constexpr int kSinceChars = 32;
 

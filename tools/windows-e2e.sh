@@ -268,7 +268,7 @@ menus=0
 for pause in 0.5 1 2; do
   xdotool mousemove $((mx + mw / 2)) $((my + mh / 2))
   sleep 0.3
-  xdotool key F10 sleep $pause key Down sleep $pause key --delay 250 Down Down Down sleep $pause key Right
+  xdotool key F10 sleep $pause key Down sleep $pause key --delay 250 Down Down Down Down sleep $pause key Right
   sleep 1
   menus=0
   drive rect-menus && read -r menus ux uy uw uh < <(said)

@@ -88,6 +88,7 @@ LRESULT MainFrame::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             app_.window.Tick();
             tray_.SetTip(app_.state.Line());
+            pane_.ShowState(app_.state.Line(), app_.state.GetLevel());
             return 0;
         case WM_COMMAND:
             app_.window.HandleCommand(LOWORD(wParam));

@@ -23,6 +23,7 @@
 #define IDC_FLUSH 1003
 #define IDC_NONE_RIGHT 1004
 #define IDC_NONE_MIDDLE 1005
+#define IDC_STATE_LINE 1014
 
 // Output folder dialog controls.
 #define IDC_FOLDER_LIST 1006

@@ -19,6 +19,7 @@ constexpr IdPair kIds[] = {
     {IDM_EXIT, kCommandExit},
     {IDM_READ_NMEA, kCommandReadNmeaFile},
     {IDM_OUTPUT_FOLDER, kCommandSelectOutputFolder},
+    {IDM_WRITE_GPX, kCommandWriteGpx},
     {IDM_PORT_NONE, kCommandPortNone},
     {IDM_PORT_COM0, kCommandPortFirst},
     {IDM_PORT_COM15, kCommandPortLast},

@@ -47,6 +47,18 @@ void StatusPane::OnText(int control, const wchar_t* text, bool replaced) {
     }
 }
 
+void StatusPane::ShowState(const wchar_t* line, RecordingState::Level level) {
+    HWND control = window_ == nullptr ? nullptr : GetDlgItem(window_, IDC_STATE_LINE);
+    if (control == nullptr) return;
+    // Set only on a change, so that a line that stays does not flicker every second.
+    wchar_t shown[RecordingState::kLineChars];
+    GetWindowTextW(control, shown, RecordingState::kLineChars);
+    if (wcscmp(shown, line) == 0 && level == level_) return;
+    level_ = level;
+    SetWindowTextW(control, line);
+    InvalidateRect(control, nullptr, TRUE);
+}
+
 void StatusPane::Append(HWND box, int control, const wchar_t* text) {
     const int length = GetWindowTextLengthW(box);
     const bool clear = static_cast<size_t>(length) > TextBox::kClearAbove;
@@ -72,8 +84,17 @@ INT_PTR CALLBACK StatusPane::Proc(HWND dialog, UINT message, WPARAM wParam, LPAR
         SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
         return TRUE;
     }
-    if (message != WM_COMMAND) return FALSE;
     auto* pane = reinterpret_cast<StatusPane*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+    if (message == WM_CTLCOLORSTATIC && pane != nullptr &&
+        reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog, IDC_STATE_LINE)) {
+        // Green, a yellow dark enough to read on the dialog's grey, red.
+        static const COLORREF kColours[] = {RGB(0, 128, 0), RGB(160, 110, 0), RGB(192, 0, 0)};
+        HDC context = reinterpret_cast<HDC>(wParam);
+        SetTextColor(context, kColours[static_cast<int>(pane->level_)]);
+        SetBkColor(context, GetSysColor(COLOR_3DFACE));
+        return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_3DFACE));
+    }
+    if (message != WM_COMMAND) return FALSE;
     // The two "None" buttons do nothing, as on the handheld.
     if (LOWORD(wParam) == IDC_FLUSH && pane != nullptr) pane->dialog_.PressFlush();
     return TRUE;

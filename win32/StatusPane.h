@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include "shell/RecordingState.h"
 #include "shell/StatusDialog.h"
 
 // Status dialog 104 as a real child dialog of the main window: the status box 1001,
@@ -18,6 +19,8 @@ public:
     void Fill(int width, int height);
 
     void OnText(int control, const wchar_t* text, bool replaced) override;
+    // The recording state in its line above the status box, coloured by its level.
+    void ShowState(const wchar_t* line, RecordingState::Level level);
 
 private:
     static INT_PTR CALLBACK Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
@@ -30,4 +33,5 @@ private:
     StatusDialog& dialog_;
     HWND window_ = nullptr;
     SIZE naturalSize_ = {0, 0};
+    RecordingState::Level level_ = RecordingState::Level::Good;
 };
