@@ -118,7 +118,27 @@ bool DayFile::AlreadyWritten(const GpsFix& fix) {
 
 void DayFile::LearnDayEnd() {
     dayEndKnown_ = ends_.Find(dateKey_, &dayEnd_);
-    if (!dayEndKnown_) dayEnd_ = DayFileEnds::kNone;
+    if (dayEndKnown_) return;
+    dayEnd_ = DayFileEnds::kNone;
+    if (lookFirst_) LookAtDayEnd();
+}
+
+// The day's file as it is when this run comes to its day: its last point is known
+// before the first line. A file not there yet is looked at by the first flush.
+void DayFile::LookAtDayEnd() {
+    const FileHandle file = files_.OpenDayFile(BuildPath(), DayFileAccess::Read);
+    if (file == kInvalidFile) return;
+    const uint64_t size = files_.Size(file);
+    if (size != kInvalidSize && size > 1) {
+        char tail[kDayEndBytes];
+        const uint32_t back = size < kDayEndBytes ? static_cast<uint32_t>(size) : kDayEndBytes;
+        const uint64_t position = files_.SeekFromEnd(file, -static_cast<int64_t>(back));
+        uint32_t count = 0;
+        if (position != kInvalidSize && files_.Read(file, tail, back, &count) && count == back) {
+            KnowDayEnd(DayFileEnds::LastLineStamp(tail, back, kind_.stampField, position == 0));
+        }
+    }
+    static_cast<void>(files_.Close(file));
 }
 
 void DayFile::KnowDayEnd(int64_t stamp) {

@@ -75,6 +75,9 @@ public:
     // The stamp of the last whole line of the day's file, found by the first look of
     // this run at it (kNone: it held none); later looks change nothing.
     void KnowDayEnd(int64_t stamp);
+    // Looks at the day's file when the run comes to its day rather than at the first
+    // flush: the lines are then known to be new as they come, and may go elsewhere too.
+    void SetLookFirst(bool on) { lookFirst_ = on; }
     // The room behind the pending text, where the next line is built.
     BoundedText NewLine();
     // Keeps the line built in NewLine's room. A line that does not fit whole is
@@ -127,6 +130,7 @@ private:
     int FlushLines(bool toDisk);
     // Follows the day's file: its end as this run first found it, or not known yet.
     void LearnDayEnd();
+    void LookAtDayEnd();
     void DropAlreadyWritten();
     // How many fixes AlreadyWritten held back from the day's file, once, then counts afresh.
     void SayAlreadyWritten();
@@ -170,6 +174,7 @@ private:
     int fileYear_ = 0;
     int zoneMinutes_ = 0;
     bool leftAlone_ = false;
+    bool lookFirst_ = false;
     // The size this run's last write left the day's trailed file at: a file still of that
     // size ends with this run's trailer behind a whole point, and needs no look.
     uint64_t trailedSize_ = kInvalidSize;

@@ -31,7 +31,16 @@ const DayFile::Kind kTrackFile = {
 
 TrackWriter::TrackWriter(FileSystem& files, Clock& clock, LocalTimeZone& zone, TextBoxes& boxes)
     : day_(files, clock, zone, boxes, messageCounter_, buffer_, kBufferBytes, kTrackFile),
-      gpx_(files, clock, zone, boxes, messageCounter_) {}
+      gpx_(files, clock, zone, boxes, messageCounter_) {
+    SetGpx(true);
+}
+
+// A point goes to the GPX as it comes, so the track file's points of earlier runs must
+// be known before the day's first point, not at its first flush.
+void TrackWriter::SetGpx(bool on) {
+    gpx_.SetOn(on);
+    day_.SetLookFirst(on);
+}
 
 // 55.75000000, 37.61660000,0, 492.13, 39897.51233796, 25.03.09, 12:17:46
 // latitude, longitude, 0, altitude in feet (or -777 without one), OleDate, UTC date and time.

@@ -27,7 +27,7 @@ public:
     const char* PendingText() const;
     int32_t FillLength() const;
     // The GPX day file beside the track file: on unless turned off.
-    void SetGpx(bool on) { gpx_.SetOn(on); }
+    void SetGpx(bool on);
     bool GpxOn() const { return gpx_.On(); }
     const GpxWriter& Gpx() const { return gpx_; }
     // How many file operations have failed and said so in the log box.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "format/GpxText.h"
@@ -178,6 +179,25 @@ TEST(GpxWriter, OffWritesNoGpxAndTheTrackFileIsTheSame) {
     EXPECT_FALSE(off.files.HasFile(kGpx));
     EXPECT_TRUE(on.files.HasFile(kGpx));
     EXPECT_EQ(on.files.Contents(L"\\Kestrave\\2009-03-25.plt"), off.files.Contents(L"\\Kestrave\\2009-03-25.plt"));
+}
+
+}  // namespace
+
+namespace {
+
+// A run over points the day's files hold already, and some after them: the GPX gets
+// the later ones alone, even those that come before the track file's first flush.
+TEST(GpxWriter, PointsTheTrackFileHeldAlreadyDoNotComeAgain) {
+    WriterRig first;
+    Written(first, {ExampleFixAt(25, 3, 9, 12, 0, 0.0), ExampleFixAt(25, 3, 9, 12, 0, 10.0)});
+    const std::string once = first.files.Contents(kGpx);
+
+    WriterRig again;
+    again.files = first.files;
+    EXPECT_EQ(Written(again, {ExampleFixAt(25, 3, 9, 12, 0, 0.0), ExampleFixAt(25, 3, 9, 12, 0, 10.0)}), once);
+    const std::string later = Written(again, {ExampleFixAt(25, 3, 9, 12, 0, 20.0)});
+    EXPECT_EQ(Count(later, std::string("<trkpt ")), 3u);
+    EXPECT_EQ(later.compare(0, once.size() - strlen(kGpxTrailer), once, 0, once.size() - strlen(kGpxTrailer)), 0);
 }
 
 }  // namespace

@@ -21,7 +21,9 @@ const std::string kExampleHeader =
     "0,3,255,Track-2009-03-25,0,0,0,255\r\n0          \r\n";
 const std::wstring kExampleFile = L"\\Kestrave\\2009-03-25.plt";
 
+// The track file's own steps, without the GPX beside it.
 struct TrackRig {
+    TrackRig() { writer.SetGpx(false); }
     FakeFileSystem files;
     FakeClock clock;
     FixedOffsetZone zone;
