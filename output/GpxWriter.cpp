@@ -40,7 +40,7 @@ const TrailedEnd::Form kGpxForm = {kGpxSignature, kGpxTrailer, "</trkpt>\r\n", k
 
 const DayFile::Kind kGpxFile = {
     L"%ls\\%04d-%02d-%02d.gpx",
-    8192,    // leaves 512 bytes for the next point
+    32768,   // leaves 512 bytes for the next point
     300000,  // five minutes, as the track file
     FormatHeader,
     -1,

@@ -38,7 +38,7 @@ private:
     void SayLeftOut(const GpsFix& fix);
 
     // A point with every field takes about 420 bytes; the trailer follows the text.
-    static constexpr int32_t kBufferBytes = 8192 + 512;
+    static constexpr int32_t kBufferBytes = 32768 + 512;
     static constexpr int32_t kTrailerRoom = 32;
 
     TextBoxes& boxes_;
