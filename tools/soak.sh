@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Kills the live logger again and again while a made-up receiver drives across a local
 # midnight, then checks that the day files hold only whole, well-formed lines, none twice,
-# with the waypoint numbers running on across every restart. Then starts two replays and
-# two loggers on one folder at once and checks the same.
-#   tools/soak.sh                 200 kills (about eleven minutes)
+# with the waypoint numbers running on across every restart. Then kills replays of the
+# example as often, each into the folder the last left, and checks that the one that ends
+# leaves the track of a single whole replay. Then starts two replays and two loggers on one
+# folder at once and checks the same. After every kill each GPX file must pass the schema,
+# and at the end each day's GPX holds the points of its track file, at the same times.
+#   tools/soak.sh                 200 kills of each (about thirteen minutes)
 #   tools/soak.sh --kills N       another number of kills
-# Needs a built kestrave in build/ (tools/test.sh makes it).
+# Needs a built kestrave in build/ (tools/test.sh makes it) and xmllint (tools/install-deps.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +16,8 @@ kills=200
 if [ "${1:-}" = "--kills" ]; then kills=$2; fi
 kestrave=$PWD/build/kestrave
 [ -x "$kestrave" ] || { echo "soak: build kestrave first (tools/test.sh)" >&2; exit 2; }
+schema=$(realpath -e ../shared/schema/gpx/gpx11-tpx2.xsd 2>/dev/null) &&
+  command -v xmllint >/dev/null || { echo "soak: needs xmllint and ../shared/schema (tools/install-deps.sh)" >&2; exit 2; }
 
 work=$(mktemp -d /tmp/kestrave-soak-XXXXXX)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -66,6 +71,42 @@ check_folder() {
     }' "$1"/*.plt "$1"/*.rte
 }
 
+# Every GPX file of a folder against the schema, as a mapping tool would open it at this
+# instant. A failing file is kept for a look and counted; the soak goes on.
+gpx_checked=0 gpx_matched=0 gpx_failures=0
+validate_gpx() {
+  local file
+  for file in "$1"/*.gpx; do
+    [ -e "$file" ] || continue
+    gpx_checked=$((gpx_checked + 1))
+    if ! xmllint --noout --schema "$schema" "$file" >"$work/xmllint.out" 2>&1; then
+      gpx_failures=$((gpx_failures + 1))
+      kept=$(mktemp /tmp/kestrave-soak-invalid-XXXXXX.gpx)
+      cp "$file" "$kept"
+      echo "soak: $file is not valid GPX $2 (kept as $kept):"
+      grep -v 'fails to validate$' "$work/xmllint.out" | head -3
+    fi
+  done
+}
+
+# Each day's GPX holds the points of its track file, in order, at the same whole seconds.
+gpx_matches_track() {
+  local track gpx
+  for track in "$1"/*.plt; do
+    gpx=${track%.plt}.gpx
+    tail -n +7 "$track" | tr -d '\r' | awk -F', *' '{ print $6 ", " $7 }' >"$work/track.times"
+    grep -o '<time>[^<]*' "$gpx" 2>/dev/null |
+      sed -E 's/^<time>20(..)-(..)-(..)T(..:..:..)(\.[0-9]+)?Z$/\3.\2.\1, \4/' >"$work/gpx.times" || true
+    if cmp -s "$work/track.times" "$work/gpx.times"; then
+      gpx_matched=$((gpx_matched + 1))
+    else
+      gpx_failures=$((gpx_failures + 1))
+      echo "soak: the points of $gpx are not those of its track file:"
+      diff "$work/track.times" "$work/gpx.times" | head -4 || true
+    fi
+  done
+}
+
 # A live receiver on a pseudo-terminal; prints its tty path first.
 "$kestrave" simulate --pty --speed-up "$speedup" --minutes 900 --out "$work/sent.nmea" >"$work/sim.out" &
 for _ in $(seq 50); do grep -q 'Receiver on' "$work/sim.out" 2>/dev/null && break; sleep 0.1; done
@@ -81,9 +122,49 @@ for i in $(seq "$kills"); do
   sleep "$(awk -v r=$RANDOM 'BEGIN { printf "%.2f", 0.5 + r % 551 / 100 }')"
   kill -9 "$pid"
   wait "$pid" 2>/dev/null || true
+  validate_gpx "$work/days" "after kill $i of the logger"
 done
 echo "soak: $kills kills in $((SECONDS - started)) s; days: $(cd "$work/days" && ls | tr '\n' ' ')"
 check_folder "$work/days"
+gpx_matches_track "$work/days"
+
+single=$(mktemp -d "$work/single-XXXX")
+took=$(date +%s%N)
+"$kestrave" replay examples/drive.nmea --out "$single" --config "$work/c3" >/dev/null
+took=$((($(date +%s%N) - took) / 1000000))
+validate_gpx "$single" "after a whole replay"
+
+# A replay is over in a few hundredths of a second, and sooner where kills left it less to
+# write: the kills fall at random within three quarters of the time the whole one took, so
+# that most fall while it writes, some before its first write or after its end. A replay that ended must have left the track of one
+# whole replay; the next starts on an empty folder.
+started=$SECONDS
+replay_kills=0 replays_whole=0
+killed=$work/killed-0
+for i in $(seq "$kills"); do
+  "$kestrave" replay examples/drive.nmea --out "$killed" --config "$work/c6" >>"$work/killed.out" 2>&1 &
+  pid=$!
+  sleep "$(awk -v r=$RANDOM -v took="$took" 'BEGIN { printf "%.3f", r % (took * 3 / 4 + 1) / 1000 }')"
+  kill -9 "$pid" 2>/dev/null || true
+  code=0
+  wait "$pid" 2>/dev/null || code=$?
+  validate_gpx "$killed" "after kill $i of a replay"
+  if [ "$code" = 137 ]; then
+    replay_kills=$((replay_kills + 1))
+    continue
+  fi
+  [ "$code" = 0 ] || { echo "soak: a replay failed with exit code $code:" >&2; tail -3 "$work/killed.out" >&2; exit 1; }
+  check_folder "$killed" >/dev/null || { check_folder "$killed"; exit 1; }
+  for f in "$single"/*.plt; do
+    cmp -s "$f" "$killed/$(basename "$f")" ||
+      { echo "soak: killed replays did not leave the track of one whole replay in $killed" >&2; exit 1; }
+  done
+  gpx_matches_track "$killed"
+  replays_whole=$((replays_whole + 1))
+  killed=$work/killed-$i
+done
+echo "soak: $replay_kills kills of kestrave replay in $((SECONDS - started)) s; $replays_whole replays ended on" \
+  "folders that earlier kills left"
 
 # Two replays and two loggers on one folder at once.
 for i in 1 2; do "$kestrave" replay examples/drive.nmea --out "$work/replays" --config "$work/c$i" >"$work/replay$i.out" 2>&1 & done
@@ -91,8 +172,7 @@ wait_codes=0
 for job in $(jobs -p | tail -2); do wait "$job" || wait_codes=$?; done
 echo "soak: two replays on one folder: exit codes $wait_codes"
 check_folder "$work/replays" shared
-single=$(mktemp -d "$work/single-XXXX")
-"$kestrave" replay examples/drive.nmea --out "$single" --config "$work/c3" >/dev/null
+validate_gpx "$work/replays" "after two replays on one folder"
 for f in "$single"/*.plt; do
   name=$(basename "$f")
   # Every point of the day is there; a replay leaves out what the file held when it first
@@ -116,4 +196,9 @@ kill -TERM "$first"; wait "$first" || true
 echo "soak: a second logger on the folder: exit code $second: $(head -1 "$work/logger2.out")"
 [ "$second" != 0 ] || { echo "soak: the second logger was not refused" >&2; exit 1; }
 check_folder "$work/loggers"
+validate_gpx "$work/loggers" "after two loggers on one folder"
+gpx_matches_track "$work/loggers"
+echo "soak: $gpx_checked checks of GPX files against the schema, $gpx_matched GPX files held the points of" \
+  "their track files; $gpx_failures GPX failures"
+[ "$gpx_failures" = 0 ] || exit 1
 echo "soak: passed"
