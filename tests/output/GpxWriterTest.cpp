@@ -32,43 +32,48 @@ std::string Written(WriterRig& rig, std::initializer_list<GpsFix> fixes) {
     return rig.files.Contents(kGpx);
 }
 
+// A point shows what the sentences gave, in the schemas' order, and leaves out the rest.
 TEST(GpxWriter, APointShowsWhatTheSentencesGaveInTheSchemasOrder) {
-    WriterRig rig;
-    GpsFix fix = ExampleFix();
-    fix.speedKmh = 41.4;
-    fix.course = 84.4;
-    fix.quality = 2;
-    fix.seconds = 46.25;
-    fix.fractionNanos = 250000000;
-    const std::string gpx = Written(rig, {fix});
-    EXPECT_NE(gpx.find("<trkpt lat=\"55.75000000\" lon=\"37.61660000\">\r\n<ele>150</ele>\r\n"
-                       "<time>2009-03-25T12:17:46.25Z</time>\r\n<geoidheight>14.6</geoidheight>\r\n"
-                       "<fix>dgps</fix>\r\n<sat>8</sat>\r\n<hdop>1</hdop>\r\n<extensions><gpxtpx:TrackPointExtension>"
-                       "<gpxtpx:speed>11.5</gpxtpx:speed><gpxtpx:course>84.4</gpxtpx:course>"
-                       "</gpxtpx:TrackPointExtension></extensions>\r\n</trkpt>\r\n"),
-              std::string::npos)
-        << gpx;
-    EXPECT_TRUE(EndsWithTrailer(gpx));
-    EXPECT_EQ(Count(gpx, std::string("<trkseg>")), 1u) << "a new file opens no empty segment";
-}
-
-TEST(GpxWriter, WhatTheSentencesLeftOutTheFileLeavesOut) {
-    WriterRig rig;
-    GpsFix fix = ExampleFix();
-    fix.altitude = kNoAltitude;
-    fix.geoidSeparation = kNoAltitude;
-    fix.hdop = kNoHdop;
-    fix.satellites = kNoSatellites;
-    fix.quality = 1;
-    fix.given = 0;
-    // Rounded up to the track line's second, the point takes that second whole.
-    fix.seconds = 46.9999995;
-    fix.fractionNanos = 999999500;
-    const std::string gpx = Written(rig, {fix});
-    EXPECT_NE(gpx.find("<trkpt lat=\"55.75000000\" lon=\"37.61660000\">\r\n<time>2009-03-25T12:17:47Z</time>\r\n"
-                       "</trkpt>\r\n"),
-              std::string::npos)
-        << gpx;
+    const struct {
+        const char* what;
+        void (*change)(GpsFix&);
+        const char* point;
+    } cases[] = {
+        {"everything given",
+         [](GpsFix& fix) {
+             fix.speedKmh = 41.4;
+             fix.course = 84.4;
+             fix.quality = 2;
+             fix.seconds = 46.25;
+             fix.fractionNanos = 250000000;
+         },
+         "<trkpt lat=\"55.75000000\" lon=\"37.61660000\">\r\n<ele>150</ele>\r\n"
+         "<time>2009-03-25T12:17:46.25Z</time>\r\n<geoidheight>14.6</geoidheight>\r\n"
+         "<fix>dgps</fix>\r\n<sat>8</sat>\r\n<hdop>1</hdop>\r\n<extensions><gpxtpx:TrackPointExtension>"
+         "<gpxtpx:speed>11.5</gpxtpx:speed><gpxtpx:course>84.4</gpxtpx:course>"
+         "</gpxtpx:TrackPointExtension></extensions>\r\n</trkpt>\r\n"},
+        // Rounded up to the track line's second, the point takes that second whole.
+        {"nothing but the place and the time",
+         [](GpsFix& fix) {
+             fix = ExampleFixAt(25, 3, 9, 12, 17, 46.9999995);
+             fix.altitude = fix.geoidSeparation = kNoAltitude;
+             fix.hdop = kNoHdop;
+             fix.satellites = kNoSatellites;
+             fix.given = 0;
+             fix.fractionNanos = 999999500;
+         },
+         "<trkpt lat=\"55.75000000\" lon=\"37.61660000\">\r\n<time>2009-03-25T12:17:47Z</time>\r\n</trkpt>\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriterRig rig;
+        GpsFix fix = ExampleFix();
+        c.change(fix);
+        const std::string gpx = Written(rig, {fix});
+        EXPECT_NE(gpx.find(c.point), std::string::npos) << gpx;
+        EXPECT_TRUE(EndsWithTrailer(gpx));
+        EXPECT_EQ(Count(gpx, std::string("<trkseg>")), 1u) << "a new file opens no empty segment";
+    }
 }
 
 TEST(GpxWriter, ALeapSecondStaysInTheTrackFileAndIsLeftOutAndSaid) {
