@@ -1,16 +1,15 @@
 #include "cli/PlotCommand.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "cli/DayFiles.h"
 #include "platform/posix/services/HostPaths.h"
 #include "plot/DayTrackReader.h"
 #include "plot/RouteReader.h"
@@ -18,51 +17,16 @@
 
 namespace {
 
-bool EndsWith(const std::string& text, const char* end) {
-    const size_t length = strlen(end);
-    return text.size() >= length && text.compare(text.size() - length, length, end) == 0;
-}
-
-std::string WithoutExtension(const std::string& path) { return path.substr(0, path.size() - 4); }
-
-std::string BaseName(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // A day at twenty fixes a second is some 120 MB of track.
 constexpr size_t kMaxDayFileBytes = 256u << 20;
 
 // Written beside the picture and renamed over it: a half-written picture is worse than none.
 int WriteWholeFile(const std::string& path, const std::string& bytes) {
-    // kestrave plot runs on one thread, so reading the umask this way races with nothing.
-    const mode_t mask = umask(0);
-    umask(mask);
     std::string temporary;
-    int error = WriteTemporary(path, bytes, 0666 & ~mask, &temporary);
+    int error = WriteTemporary(path, bytes, NewFileMode(), &temporary);
     if (error == 0 && rename(temporary.c_str(), path.c_str()) != 0) error = errno;
     if (error != 0 && !temporary.empty()) unlink(temporary.c_str());
     return error;
-}
-
-// The .plt files in a folder, by name, which is by date.
-bool ListDays(const std::string& folder, std::vector<std::string>& days) {
-    DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr) return false;
-    while (const dirent* entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (EndsWith(name, ".plt") && IsHostFile(folder + "/" + name)) days.push_back(folder + "/" + name);
-    }
-    closedir(dir);
-    std::sort(days.begin(), days.end());
-    return true;
-}
-
-// "file: N lines skipped, the first is line L" when a file had lines that could not be read.
-void ReportSkipped(const std::string& path, const SkippedLines& skipped, const char* what) {
-    if (skipped.count == 0) return;
-    fprintf(stderr, "kestrave: %s: skipped %d malformed or cut-off line%s (the first is line %d); %s\n", path.c_str(),
-            skipped.count, skipped.count == 1 ? "" : "s", skipped.first, what);
 }
 
 // The waypoints of the day's route file beside the track, when there is one.
@@ -158,26 +122,7 @@ std::string PicturePath(const std::string& track, const std::string& out, bool o
 int RunPlot(const CommandLine& line) {
     std::vector<std::string> days;
     bool folderNamed = false;
-    for (const std::string& path : line.files) {
-        if (!IsHostFolder(path)) {
-            days.push_back(path);
-            continue;
-        }
-        folderNamed = true;
-        const size_t before = days.size();
-        if (!ListDays(path, days)) {
-            fprintf(stderr, "kestrave: cannot list the folder %s: %s. Check the path.\n", path.c_str(),
-                    strerror(errno));
-            return 2;
-        }
-        if (days.size() == before) {
-            fprintf(stderr,
-                    "kestrave: the folder %s holds no .plt day file. Name the folder that kestrave wrote "
-                    "the day files into.\n",
-                    path.c_str());
-            return 2;
-        }
-    }
+    if (CollectDays(line.files, false, &days, &folderNamed) != 0) return 2;
     // One picture may go to a named file; several need a folder.
     const bool several = days.size() > 1 || folderNamed;
     const bool outIsFolder = !line.outDir.empty() && (several || IsHostFolder(line.outDir));

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "console/CommandLine.h"
+#include "cli/GpxCommand.h"
 #include "cli/LogCommand.h"
 #include "cli/PlotCommand.h"
 #include "cli/PosixConsoleHost.h"
@@ -41,6 +42,8 @@ int main(int argc, char** argv) {
             return RunSimulate(line);
         case CommandLine::Mode::Plot:
             return RunPlot(line);
+        case CommandLine::Mode::Gpx:
+            return RunGpx(line);
     }
     return 2;
 }

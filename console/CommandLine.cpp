@@ -14,7 +14,8 @@ using Mode = CommandLine::Mode;
 constexpr unsigned Bit(Mode mode) { return 1u << static_cast<unsigned>(mode); }
 constexpr unsigned kLive = Bit(Mode::Window) | Bit(Mode::Log);
 constexpr unsigned kRunning = kLive | Bit(Mode::Replay);
-constexpr unsigned kAll = kRunning | Bit(Mode::Simulate) | Bit(Mode::Plot);
+constexpr unsigned kReadBack = Bit(Mode::Plot) | Bit(Mode::Gpx);
+constexpr unsigned kAll = kRunning | Bit(Mode::Simulate) | kReadBack;
 
 // What follows an option: nothing, a word, a word that may be left out, a whole number
 // from low to high, or a factor from low to high.
@@ -86,7 +87,7 @@ const Option kOptions[] = {
     {"--out", Bit(Mode::Simulate), Takes::Word, "a file name", 0, 0,
      [](CommandLine& l, const Value& v) { l.simulateOut = v.text; }, "--out FILE",
      "the recording to write; with --pty, a copy of the bytes sent", kSimulate},
-    {"--out", Bit(Mode::Plot), Takes::Word, "a file name or a folder", 0, 0,
+    {"--out", kReadBack, Takes::Word, "a file name or a folder", 0, 0,
      [](CommandLine& l, const Value& v) { l.outDir = v.text; }, nullptr, nullptr, nullptr},
     {"--out", kRunning, Takes::Word, "a folder", 0, 0, [](CommandLine& l, const Value& v) { l.outDir = v.text; },
      "--out DIR", "write the day files straight into DIR", kCommon},
@@ -121,7 +122,13 @@ const Option kOptions[] = {
 const struct {
     const char* word;
     Mode mode;
-} kCommands[] = {{"log", Mode::Log}, {"replay", Mode::Replay}, {"simulate", Mode::Simulate}, {"plot", Mode::Plot}};
+    bool takesFiles;
+    const char* onlyOption;  // the one option of a command that takes a single one
+} kCommands[] = {{"log", Mode::Log, false, nullptr},
+                 {"replay", Mode::Replay, true, nullptr},
+                 {"simulate", Mode::Simulate, false, nullptr},
+                 {"plot", Mode::Plot, true, "--out FILE.svg or --out DIR"},
+                 {"gpx", Mode::Gpx, true, "--out FILE.gpx or --out DIR"}};
 
 // Rules that take the whole line: when the first holds, the line is refused with the second.
 const struct {
@@ -134,6 +141,8 @@ const struct {
      "replay needs at least one NMEA file, for example: kestrave replay examples/drive.nmea"},
     {[](const CommandLine& l) { return l.mode == Mode::Plot && l.files.empty(); },
      "plot needs a day's track file or a folder of them, for example: kestrave plot out/2026-01-14.plt"},
+    {[](const CommandLine& l) { return l.mode == Mode::Gpx && l.files.empty(); },
+     "gpx needs a day's track file or a folder of them, for example: kestrave gpx out/2026-01-14.plt"},
     {[](const CommandLine& l) { return l.mode == Mode::Simulate && !l.pty && l.simulateOut.empty(); },
      "simulate needs --out FILE (a recording) or --pty (a live receiver)."},
     {[](const CommandLine& l) { return l.mode == Mode::Simulate && !l.pty && l.speedUp != 1.0; },
@@ -188,12 +197,15 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
         const auto* command = std::find_if(std::begin(kCommands), std::end(kCommands),
                                            [&](const auto& c) { return word == c.word; });
         if (command == std::end(kCommands)) {
-            error = "unknown command '" + word + "'. Use log, replay, simulate or plot; see kestrave --help.";
+            error = "unknown command '" + word + "'. Use log, replay, simulate, plot or gpx; see kestrave --help.";
             return false;
         }
         line.mode = command->mode;
     }
     const Mode mode = line.mode;
+    const auto* command = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                       [&](const auto& c) { return mode == c.mode; });
+    const bool named = command != std::end(kCommands);
     for (; i < argc; ++i) {
         const std::string arg = argv[i];
         if (const Option* option = Find(arg, mode)) {
@@ -202,11 +214,12 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
             option->set(line, value);
             if (line.mode == Mode::Help || line.mode == Mode::Version) return true;
         } else if (arg.size() > 1 && arg[0] == '-') {
-            error = mode == Mode::Plot
-                        ? "plot takes no option '" + arg + "'; only --out FILE.svg or --out DIR. See kestrave --help."
+            error = named && command->onlyOption != nullptr
+                        ? std::string(command->word) + " takes no option '" + arg + "'; only " + command->onlyOption +
+                              ". See kestrave --help."
                         : "unknown option '" + arg + "' here; see kestrave --help.";
             return false;
-        } else if (mode == Mode::Replay || mode == Mode::Plot) {
+        } else if (named && command->takesFiles) {
             line.files.push_back(arg);
         } else {
             error = "unexpected argument '" + arg + "'; see kestrave --help.";
@@ -230,6 +243,7 @@ void PrintUsage(FILE* out) {
           "  or:  kestrave simulate --out FILE [--seed N] [--minutes M]\n"
           "  or:  kestrave simulate --pty [--speed-up N] [--seed N] [--minutes M] [--out FILE]\n"
           "  or:  kestrave plot DAY.plt|FOLDER... [--out FILE.svg|DIR]\n"
+          "  or:  kestrave gpx DAY.plt|FOLDER... [--out FILE.gpx|DIR]\n"
           "\n"
           "Commands:\n"
           "  (none)             the terminal program: live logging with a status screen\n"
@@ -240,7 +254,11 @@ void PrintUsage(FILE* out) {
           "  simulate           a made-up GPS receiver, into a file or a pseudo-terminal (with --pty,\n"
           "                     --out FILE keeps a copy of the bytes sent)\n"
           "  plot               an SVG picture of each day: the track coloured by speed, the route's\n"
-          "                     waypoints, distance and times; beside each .plt by default\n",
+          "                     waypoints, distance and times; beside each .plt by default\n"
+          "  gpx                the track and route files of each day as GPX 1.1, every time to the\n"
+          "                     second; one document on standard output or in --out FILE.gpx, or\n"
+          "                     one YYYY-MM-DD.gpx per day in the folder --out DIR (never the\n"
+          "                     logger's own folder: its live GPX day files are never replaced)\n",
           out);
     for (const char* group : {kInput, kLog, kReplay, kSimulate, kCommon}) {
         fprintf(out, "\n%s\n", group);

@@ -6,11 +6,11 @@
 
 // What the user asked for on the command line.
 struct CommandLine {
-    enum class Mode { Window, Log, Replay, Simulate, Plot, Help, Version };
+    enum class Mode { Window, Log, Replay, Simulate, Plot, Gpx, Help, Version };
 
     Mode mode = Mode::Window;
-    std::vector<std::string> files;  // replay: the recordings, in order; plot: day files and folders
-    std::string outDir;              // write the day files straight into this folder; plot: the SVG file or folder
+    std::vector<std::string> files;  // replay: the recordings, in order; plot, gpx: day files and folders
+    std::string outDir;              // write the day files straight into this folder; plot, gpx: the file or folder
     std::string rootDir;             // the host folder that stands for the device root "\"
     std::string configDir;           // where settings.reg lives
     std::string statusLog;           // every status box text goes here

@@ -56,6 +56,13 @@ void AppendTime(BoundedText& out, const GpxPoint& point) {
     out.Text("Z</time>\r\n");
 }
 
+// "<trkpt lat=... lon=...>" or another point element's start.
+void AppendPlace(BoundedText& out, const char* element, const GpxPoint& point) {
+    // The schema's longitude stops short of 180: the same meridian is -180.
+    const double longitude = point.longitude >= 180.0 ? -180.0 : point.longitude;
+    out.String(element).Text(" lat=\"").Fixed(point.latitude, 8).Text("\" lon=\"").Fixed(longitude, 8).Text("\">\r\n");
+}
+
 }  // namespace
 
 bool GpxCanHold(const GpxPoint& point) {
@@ -80,9 +87,7 @@ bool GpxCanHold(const GpxPoint& point) {
 // <gpxtpx:course>84.4</gpxtpx:course></gpxtpx:TrackPointExtension></extensions>
 // </trkpt>: each element on a line of its own, in the order the schemas demand.
 void AppendGpxPoint(BoundedText& out, const GpxPoint& point) {
-    // The schema's longitude stops short of 180: the same meridian is -180.
-    const double longitude = point.longitude >= 180.0 ? -180.0 : point.longitude;
-    out.Text("<trkpt lat=\"").Fixed(point.latitude, 8).Text("\" lon=\"").Fixed(longitude, 8).Text("\">\r\n");
+    AppendPlace(out, "<trkpt", point);
     if (Known(point.elevation, kFarthestMetres)) AppendElement(out, "<ele>", point.elevation, 3, "</ele>\r\n");
     AppendTime(out, point);
     if (Known(point.geoidHeight, kFarthestMetres)) {
@@ -100,6 +105,14 @@ void AppendGpxPoint(BoundedText& out, const GpxPoint& point) {
         out.Text("</gpxtpx:TrackPointExtension></extensions>\r\n");
     }
     out.Text("</trkpt>\r\n");
+}
+
+void AppendGpxRoutePoint(BoundedText& out, const GpxPoint& point, const char* name) {
+    AppendPlace(out, "<rtept", point);
+    if (GpxCanHold(point)) AppendTime(out, point);
+    out.Text("<name>");
+    AppendXmlText(out, name);
+    out.Text("</name>\r\n</rtept>\r\n");
 }
 
 void AppendGpxOpening(BoundedText& out, const char* name, const char* desc) {

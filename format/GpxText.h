@@ -41,6 +41,8 @@ struct GpxPoint {
 bool GpxCanHold(const GpxPoint& point);
 // "<trkpt ...>...</trkpt>" and its line ends, for a point GpxCanHold takes.
 void AppendGpxPoint(BoundedText& out, const GpxPoint& point);
+// "<rtept ...>", its time when GpxCanHold takes the point, and its name: a route's waypoint.
+void AppendGpxRoutePoint(BoundedText& out, const GpxPoint& point, const char* name);
 // The XML declaration, the gpx element's start and the metadata with name and desc.
 void AppendGpxOpening(BoundedText& out, const char* name, const char* desc);
 // Text with the five characters XML reserves written as entities.

@@ -5,10 +5,10 @@
 namespace {
 
 constexpr char kTrackFileStart[] = "OziExplorer Track Point File";
-// File type, datum, altitude unit, reserved, track name and colour, point count.
-constexpr size_t kHeaderLines = 6;
-// latitude, longitude, segment mark, altitude, OleDate, date, time.
-constexpr size_t kFields = 7;
+// latitude, longitude, segment mark, altitude, OleDate, then the date and time as text,
+// which OziExplorer itself never reads and may leave out.
+constexpr size_t kLeastFields = 5;
+constexpr size_t kTextFields = 7;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -21,33 +21,38 @@ bool IsDigitPairs(const std::string& text, char separator) {
     return true;
 }
 
-bool ReadPoint(const std::string& line, TrackPoint* point) {
+}  // namespace
+
+bool ReadTrackPoint(const std::string& line, bool ended, TrackPoint* point) {
     const std::vector<std::string> fields = SplitFields(line);
-    // A line cut short lacks fields or ends inside the time, which must be whole.
-    if (fields.size() < kFields) return false;
-    double altitude = 0.0;
+    if (fields.size() < kLeastFields) return false;
     if (!ReadDecimalField(fields[0], &point->latitude) || !ReadDecimalField(fields[1], &point->longitude) ||
-        !ReadDecimalField(fields[3], &altitude) || !ReadDecimalField(fields[4], &point->stamp)) {
+        !ReadDecimalField(fields[3], &point->altitudeFeet) || !ReadDecimalField(fields[4], &point->stamp)) {
         return false;
     }
     if (std::fabs(point->latitude) > 90.0 || std::fabs(point->longitude) > 180.0) return false;
     const std::string mark = TrimBlanks(fields[2]);
     if (mark != "0" && mark != "1") return false;
     point->startsSegment = mark == "1";
-    point->date = TrimBlanks(fields[5]);
-    point->time = TrimBlanks(fields[6]);
-    return IsDigitPairs(point->date, '.') && IsDigitPairs(point->time, ':');
+    if (fields.size() >= kTextFields) {
+        point->date = TrimBlanks(fields[5]);
+        point->time = TrimBlanks(fields[6]);
+        if (IsDigitPairs(point->date, '.') && IsDigitPairs(point->time, ':')) return true;
+    }
+    // Another program's text, or none: the OleDate alone tells the time, and only a line
+    // that ended is known to hold it whole.
+    point->date.clear();
+    point->time.clear();
+    return ended;
 }
-
-}  // namespace
 
 bool IsTrackFileText(const std::string& text) { return StartsWith(text, kTrackFileStart); }
 
 DayTrack ReadDayTrack(const std::string& text) {
     DayTrack track;
-    ReadBody(text, kHeaderLines, &track.skipped, [&track](const std::string& line) {
+    ReadBody(text, kTrackHeaderLines, &track.skipped, [&track](const std::string& line, bool ended) {
         TrackPoint point{};
-        if (!ReadPoint(line, &point)) return false;
+        if (!ReadTrackPoint(line, ended, &point)) return false;
         track.points.push_back(point);
         return true;
     });

@@ -1,5 +1,8 @@
 #include "plot/OziLine.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 
 #include "nmea/DecimalParser.h"
@@ -58,4 +61,50 @@ bool ReadDecimalField(const std::string& field, double* value) {
     const char* rest = nullptr;
     *value = nmea::ParseDecimal(number.c_str(), rest);
     return true;
+}
+
+bool FileLines::Fill() {
+    at_ = 0;
+    size_ = 0;
+    while (!end_) {
+        const ssize_t got = read(fd_, chunk_, sizeof chunk_);
+        if (got > 0) {
+            size_ = static_cast<size_t>(got);
+            return true;
+        }
+        if (got == 0 || errno != EINTR) {
+            if (got < 0) error_ = errno;
+            end_ = true;
+        }
+    }
+    return false;
+}
+
+bool FileLines::Next(std::string* line, bool* ended) {
+    line->clear();
+    *ended = false;
+    bool any = false;
+    for (;;) {
+        if (at_ == size_ && !Fill()) return any;
+        any = true;
+        const char c = chunk_[at_++];
+        if (c == '\r') {
+            // The LF of a CR LF may be the next chunk's first byte.
+            if (at_ < size_ || Fill()) {
+                if (chunk_[at_] == '\n') ++at_;
+            }
+            *ended = true;
+            return true;
+        }
+        if (c == '\n') {
+            *ended = true;
+            return true;
+        }
+        if (line->size() == kMaxLineBytes) {
+            // The rest of an overlong line is passed over to its end.
+            while ((at_ < size_ || Fill()) && chunk_[at_] != '\r' && chunk_[at_] != '\n') ++at_;
+            return true;
+        }
+        line->push_back(c);
+    }
 }

@@ -24,23 +24,33 @@ int CheckReadableFile(const std::string& path) {
     return S_ISDIR(info.st_mode) ? EISDIR : 0;
 }
 
-int ReadWholeFile(const std::string& path, size_t maxBytes, std::string* text, struct stat* info) {
+int OpenPlainFile(const std::string& path, int* fd, struct stat* info) {
     struct stat own {};
     if (info == nullptr) info = &own;
     // O_NONBLOCK: a fifo in the file's place must not hang the program.
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
+    *fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (*fd < 0) {
         const int error = errno;
         if (stat(path.c_str(), info) != 0) *info = {};
         return error;
     }
     int error = 0;
-    if (fstat(fd, info) != 0) {
+    if (fstat(*fd, info) != 0) {
         error = errno;
         *info = {};
     } else if (!S_ISREG(info->st_mode)) {
         error = S_ISDIR(info->st_mode) ? EISDIR : EINVAL;
     }
+    if (error != 0) {
+        close(*fd);
+        *fd = -1;
+    }
+    return error;
+}
+
+int ReadWholeFile(const std::string& path, size_t maxBytes, std::string* text, struct stat* info) {
+    int fd = -1;
+    int error = OpenPlainFile(path, &fd, info);
     char chunk[65536];
     while (error == 0) {
         ssize_t got = read(fd, chunk, sizeof chunk);
@@ -52,33 +62,60 @@ int ReadWholeFile(const std::string& path, size_t maxBytes, std::string* text, s
         text->append(chunk, static_cast<size_t>(got));
         if (text->size() > maxBytes) error = EFBIG;
     }
-    close(fd);
+    if (fd >= 0) close(fd);
     return error;
 }
 
-int WriteTemporary(const std::string& path, const std::string& text, mode_t mode, std::string* temporary) {
+int CreateTemporary(const std::string& path, mode_t mode, std::string* temporary, int* fd) {
     std::string name = path + ".tmp.XXXXXX";
-    int fd = mkostemp(&name[0], O_CLOEXEC);
-    if (fd < 0) return errno;
+    *fd = mkostemp(&name[0], O_CLOEXEC);
+    if (*fd < 0) return errno;
     *temporary = name;
     // mkostemp makes the file private. A file system without permissions (FAT) refuses
     // the change, which loses nothing there.
-    fchmod(fd, mode);
-    int error = 0;
+    fchmod(*fd, mode);
+    return 0;
+}
+
+int WriteAll(int fd, const char* bytes, size_t size) {
     size_t done = 0;
-    while (done < text.size() && error == 0) {
-        ssize_t put = write(fd, text.data() + done, text.size() - done);
+    while (done < size) {
+        const ssize_t put = write(fd, bytes + done, size - done);
         if (put > 0) {
             done += static_cast<size_t>(put);
         } else if (put == 0) {
-            error = ENOSPC;
+            return ENOSPC;
         } else if (errno != EINTR) {
-            error = errno;
+            return errno;
         }
     }
-    if (error == 0 && fsync(fd) != 0) error = errno;
+    return 0;
+}
+
+int FinishTemporary(int fd) {
+    int error = fsync(fd) != 0 ? errno : 0;
     if (close(fd) != 0 && error == 0) error = errno;
     return error;
+}
+
+mode_t NewFileMode() {
+    // The commands that write files run on one thread, so reading the umask this way
+    // races with nothing.
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+int WriteTemporary(const std::string& path, const std::string& text, mode_t mode, std::string* temporary) {
+    int fd = -1;
+    int error = CreateTemporary(path, mode, temporary, &fd);
+    if (error != 0) return error;
+    error = WriteAll(fd, text.data(), text.size());
+    if (error != 0) {
+        close(fd);
+        return error;
+    }
+    return FinishTemporary(fd);
 }
 
 std::string AbsoluteHostPath(const std::string& path) {
