@@ -215,10 +215,7 @@ bool DayFile::AppendLine(const BoundedText& line) {
     return true;
 }
 
-int DayFile::FlushIfDue() {
-    if (clock_.TickMs() - lastFlushTick_ > kind_.flushPeriodMs) return Flush();
-    return 0;
-}
+int DayFile::FlushIfDue() { return FlushDue() ? Flush() : 0; }
 
 int DayFile::Flush() { return FlushLines(false); }
 

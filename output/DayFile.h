@@ -85,6 +85,9 @@ public:
     bool AppendLine(const BoundedText& line);
     // After a line: the flush that falls due when the last write is too long ago.
     int FlushIfDue();
+    // Whether the next line flushes first (a full buffer), and whether FlushIfDue would.
+    bool Full() const { return fillLength_ >= kind_.fullLength; }
+    bool FlushDue() const { return clock_.TickMs() - lastFlushTick_ > kind_.flushPeriodMs; }
 
     // Appends the pending lines to the day's file. A failed flush leaves the file as it
     // was and keeps the lines.

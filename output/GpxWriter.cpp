@@ -1,6 +1,8 @@
 #include "output/GpxWriter.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <cwchar>
 
 #include "format/GpxText.h"
@@ -77,24 +79,89 @@ GpxPoint PointOf(const GpsFix& fix) {
     return point;
 }
 
+// Bytes of the GPX's end in which its last point's time lies: a point and the trailer.
+constexpr uint32_t kEndBytes = 768;
+
+GpxWriter::Moment MomentOf(int year, int month, int day, int hour, int minute, int second, uint32_t nanos) {
+    GpxWriter::Moment moment;
+    moment.seconds = ((((static_cast<int64_t>(year) * 12 + month) * 31 + day) * 24 + hour) * 60 + minute) * 60 + second;
+    moment.nanos = nanos;
+    return moment;
+}
+
+// "<time>2009-03-25T12:17:46.25Z</time>": the last in text, or none.
+GpxWriter::Moment LastTimeIn(const char* text, size_t length) {
+    static constexpr char kOpen[] = "<time>";
+    constexpr size_t kOpenLength = sizeof kOpen - 1;
+    GpxWriter::Moment none;
+    for (size_t at = length; at-- > kOpenLength;) {
+        if (memcmp(text + at - kOpenLength, kOpen, kOpenLength) != 0) continue;
+        int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, used = 0;
+        const char* time = text + at;
+        if (sscanf(time, "%4d-%2d-%2dT%2d:%2d:%2d%n", &year, &month, &day, &hour, &minute, &second, &used) != 6) {
+            return none;
+        }
+        uint32_t nanos = 0;
+        if (time[used] == '.') {
+            uint32_t scale = 100000000;
+            for (const char* digit = time + used + 1; *digit >= '0' && *digit <= '9' && scale > 0; ++digit, scale /= 10) {
+                nanos += static_cast<uint32_t>(*digit - '0') * scale;
+            }
+        }
+        return MomentOf(year, month, day, hour, minute, second, nanos);
+    }
+    return none;
+}
+
 }  // namespace
 
 GpxWriter::GpxWriter(FileSystem& files, Clock& clock, LocalTimeZone& zone, TextBoxes& boxes,
                      MessageCounter& messages)
     : boxes_(boxes), day_(files, clock, zone, boxes, messages, buffer_, kBufferBytes, kGpxFile) {}
 
-int GpxWriter::AddPoint(const GpsFix& fix) {
+int GpxWriter::Prepare(const GpsFix& fix) {
     if (!on_) return 0;
     bool started = false;
-    int result = day_.BeginLine(fix, &started);
+    const int result = day_.BeginLine(fix, &started);
     if (started) {
         inSegment_ = false;
         leftOutToday_ = 0;
+        LearnDayEnd();
     }
-    if (day_.LeftAlone()) return result;
+    return result;
+}
+
+void GpxWriter::LearnDayEnd() {
+    dayEnd_ = Moment();
+    FileSystem& files = day_.Files();
+    const FileHandle file = files.OpenDayFile(day_.BuildPath(), DayFileAccess::Read);
+    if (file == kInvalidFile) return;
+    const uint64_t size = files.Size(file);
+    // Only a file of ours says which points are written; another's is left alone anyway.
+    const uint32_t head = static_cast<uint32_t>(strlen(kGpxSignature));
+    char tail[kEndBytes];
+    const uint32_t back = size == kInvalidSize || size < head ? 0 : size < kEndBytes ? static_cast<uint32_t>(size)
+                                                                                      : kEndBytes;
+    uint32_t count = 0;
+    if (back > 0 && files.SeekFromEnd(file, -static_cast<int64_t>(size)) != kInvalidSize &&
+        files.Read(file, tail, head, &count) && count == head && memcmp(tail, kGpxSignature, head) == 0 &&
+        files.SeekFromEnd(file, -static_cast<int64_t>(back)) != kInvalidSize && files.Read(file, tail, back, &count) &&
+        count == back) {
+        dayEnd_ = LastTimeIn(tail, back);
+    }
+    static_cast<void>(files.Close(file));
+}
+
+int GpxWriter::AddPoint(const GpsFix& fix) {
+    int result = Prepare(fix);
+    if (!on_ || day_.LeftAlone()) return result;
     const GpxPoint point = PointOf(fix);
     if (!GpxCanHold(point)) {
         SayLeftOut(fix);
+        return result;
+    }
+    if (!MomentOf(point.year, point.month, point.day, point.hour, point.minute, point.second, point.fractionNanos)
+             .After(dayEnd_)) {
         return result;
     }
     const double stamp = day_.Stamp(fix);
@@ -151,7 +218,10 @@ void GpxWriter::Reset() { day_.Reset(); }
 bool GpxWriter::SetFolder(const wchar_t* folder) {
     wchar_t old[kFolderChars];
     day_.GetFolder(old);
-    // Points in another folder's file start a segment of their own there.
-    if (wcscmp(old, folder) != 0) inSegment_ = false;
-    return day_.SetFolder(folder);
+    // Points in another folder's file start a segment of their own there, after its own last.
+    const bool changed = wcscmp(old, folder) != 0;
+    if (changed) inSegment_ = false;
+    const bool set = day_.SetFolder(folder);
+    if (set && changed && day_.FileDay() != 0) LearnDayEnd();
+    return set;
 }

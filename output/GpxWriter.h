@@ -20,7 +20,13 @@ public:
     void SetOn(bool on);
     bool On() const { return on_; }
 
-    // The point the track file got, in the same order.
+    // Before the track file's own flushes for the fix: the GPX's old day and full
+    // buffer go to their file first, so that a run killed between the two leaves the
+    // GPX ahead, never behind.
+    int Prepare(const GpsFix& fix);
+    // The point the track file got, in the same order. A point not later than the
+    // last one of the day's GPX file (a run killed after the GPX's flush but before the
+    // track file's brings them again) is not written twice.
     int AddPoint(const GpsFix& fix);
     int Flush();
     int FlushToDisk();
@@ -34,8 +40,20 @@ public:
     // Points the track file got that no GPX can hold (a leap second), this run.
     uint32_t LeftOut() const { return leftOut_; }
 
+    // A point's UTC time, comparable: seconds counted from year 0 (months of 31 days
+    // are enough for an order), then the fraction.
+    struct Moment {
+        int64_t seconds = -1;
+        uint32_t nanos = 0;
+        bool After(const Moment& other) const {
+            return seconds != other.seconds ? seconds > other.seconds : nanos > other.nanos;
+        }
+    };
+
 private:
     void SayLeftOut(const GpsFix& fix);
+    // The time of the last point of the day's GPX file, as this run first finds it.
+    void LearnDayEnd();
 
     // A point with every field takes about 420 bytes; the trailer follows the text.
     static constexpr int32_t kBufferBytes = 32768 + 512;
@@ -52,4 +70,5 @@ private:
     uint32_t leftOutToday_ = 0;
     // Left out after the first of their day, not yet told.
     uint32_t leftOutUntold_ = 0;
+    Moment dayEnd_;
 };

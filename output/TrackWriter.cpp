@@ -44,8 +44,13 @@ void TrackWriter::SetGpx(bool on) {
 
 // 55.75000000, 37.61660000,0, 492.13, 39897.51233796, 25.03.09, 12:17:46
 // latitude, longitude, 0, altitude in feet (or -777 without one), OleDate, UTC date and time.
+// The GPX flushes before the track file each time: a run killed between the two leaves
+// the GPX ahead, and its own last point keeps the next run from writing those twice;
+// the other way round the next run would take them as written and the GPX lose them.
 int TrackWriter::AddPoint(const GpsFix& fix) {
-    int result = day_.BeginLine(fix);
+    int result = gpx_.Prepare(fix);
+    if (day_.Full() && !day_.Failing()) result |= gpx_.Flush();
+    result |= day_.BeginLine(fix);
     if (day_.AlreadyWritten(fix)) return result;
     const double stamp = day_.Stamp(fix);
     const int seconds = WholeSeconds(fix.seconds);
@@ -60,20 +65,22 @@ int TrackWriter::AddPoint(const GpsFix& fix) {
     line.Integer(fix.year, 2, true).Text(", ").Integer(fix.hour, 2, true).Text(":").Integer(fix.minute, 2, true);
     line.Text(":").Integer(seconds, 2, true).Text("\r\n");
     const bool added = day_.AppendLine(line);
-    if (added) result |= day_.FlushIfDue() | gpx_.AddPoint(fix);
-    return result;
+    if (!added) return result;
+    result |= gpx_.AddPoint(fix);
+    if (day_.FlushDue() && !day_.Failing()) result |= gpx_.Flush();
+    return result | day_.FlushIfDue();
 }
 
-// The GPX follows the track file: where the track's lines cannot go, the GPX's points
-// wait with them instead of saying the same failure twice.
+// Where the track's lines cannot go, the GPX's points wait with them instead of saying
+// the same failure twice.
 int TrackWriter::Flush() {
-    const int result = day_.Flush();
-    return result != 0 ? result : gpx_.Flush();
+    const int gpx = day_.Failing() ? 0 : gpx_.Flush();
+    return gpx | day_.Flush();
 }
 
 int TrackWriter::FlushToDisk() {
-    const int result = day_.FlushToDisk();
-    return result != 0 ? result : gpx_.FlushToDisk();
+    const int gpx = day_.Failing() ? 0 : gpx_.FlushToDisk();
+    return gpx | day_.FlushToDisk();
 }
 
 void TrackWriter::Reset() {

@@ -108,11 +108,11 @@ TEST(GpxWriter, AFailedWriteOrSaveLeavesTheFileWholeAndKeepsThePoints) {
         WriterRig rig;
         const std::string before = Written(rig, {ExampleFixAt(25, 3, 9, 12, 0, 0.0)});
         rig.track.AddPoint(ExampleFixAt(25, 3, 9, 12, 0, 10.0));
-        // The track file's write and save go through; the GPX's fail.
+        // The GPX's write or save fails; the track file's, after it, go through.
         if (save) {
-            rig.files.FailNext(Op::Sync, 5, 1);
+            rig.files.FailNext(Op::Sync, 5);
         } else {
-            rig.files.ShortWrite(100, 1, 28);
+            rig.files.ShortWrite(100, 0, 28);
         }
         EXPECT_NE(rig.track.FlushToDisk(), 0);
         EXPECT_EQ(rig.files.Contents(kGpx), before);
@@ -203,6 +203,27 @@ TEST(GpxWriter, PointsTheTrackFileHeldAlreadyDoNotComeAgain) {
     const std::string later = Written(again, {ExampleFixAt(25, 3, 9, 12, 0, 20.0)});
     EXPECT_EQ(Count(later, std::string("<trkpt ")), 3u);
     EXPECT_EQ(later.compare(0, once.size() - strlen(kGpxTrailer), once, 0, once.size() - strlen(kGpxTrailer)), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A run stopped after the GPX's flush and before the track file's: the next run brings
+// the points again; the track file takes them, the GPX has them once.
+TEST(GpxWriter, ARunStoppedBetweenTheTwoFlushesLeavesTheGpxAheadAndTheNextDoesNotDoubleIt) {
+    WriterRig first;
+    for (int second : {0, 10}) first.track.AddPoint(ExampleFixAt(25, 3, 9, 12, 0, second));
+    first.files.FailNext(Op::Open, 5, 1);  // the track file's open, after the GPX's
+    EXPECT_EQ(first.track.Flush(), kFlushOpenFailed);
+    EXPECT_EQ(Count(first.files.Contents(kGpx), std::string("<trkpt ")), 2u);
+
+    WriterRig next;
+    next.files = first.files;
+    const std::string gpx = Written(next, {ExampleFixAt(25, 3, 9, 12, 0, 0.0), ExampleFixAt(25, 3, 9, 12, 0, 10.0),
+                                           ExampleFixAt(25, 3, 9, 12, 0, 20.0)});
+    EXPECT_EQ(Count(gpx, std::string("<trkpt ")), 3u);
+    EXPECT_EQ(Count(next.files.Contents(L"\\Kestrave\\2009-03-25.plt"), std::string("\r\n")), 6u + 3u);
 }
 
 }  // namespace

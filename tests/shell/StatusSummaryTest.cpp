@@ -73,7 +73,7 @@ TEST_F(StatusSummaryTest, FlushShowsWhatItWroteForAFewTicksOrThatItFailed) {
 
     AddPoints(1, 25);
     summary.NoteFlush(20);
-    rig->files.FailNext(FakeFileSystem::Op::Write);
+    rig->files.FailNext(FakeFileSystem::Op::Write, 29, 1);  // the track file's, after the GPX's
     app.track.Flush();
     EXPECT_EQ(summary.FlushNote(21, false), L"Flush failed: the log below says why.");
     EXPECT_EQ(app.track.LinesWritten(), 2u) << "the failed lines are not counted as written";
