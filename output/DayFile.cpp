@@ -379,9 +379,9 @@ int DayFile::AppendLines(FileHandle file, uint64_t* before) {
         }
     }
     // A file that had bytes is looked at from its end: its last line may have been cut
-    // (a crash, a cut copy) and must be ended before a line goes behind it, and its last
-    // whole line tells, at the first look of this run, which points it holds already.
-    // Reading leaves the position at the end.
+    // (a kill in the middle of a write, a power cut) and is taken out, and its last whole
+    // line tells, at the first look of this run, which points it holds already, so that
+    // the cut line's point comes again whole. Reading leaves the position at the end.
     const char* lineEnd = "";
     if (*before == 0) {
         if (files_.SeekFromEnd(file, 0) == kInvalidSize) return Undo(kFlushSeekFailed, Step::Seek, file, 0);
@@ -399,6 +399,16 @@ int DayFile::AppendLines(FileHandle file, uint64_t* before) {
         }
         const char last = tail[back - 1];
         lineEnd = last == '\n' ? "" : last == '\r' ? "\n" : "\r\n";
+        uint32_t whole = last == '\n' || last == '\r' ? 0 : back;
+        while (whole > 0 && tail[whole - 1] != '\n') --whole;
+        if (whole > 0) {
+            if (!files_.Truncate(file, position + whole) || files_.SeekFromEnd(file, 0) == kInvalidSize) {
+                return Undo(kFlushWriteFailed, Step::Write, file, *before);
+            }
+            *before = position + whole;
+            lineEnd = "";
+            SayAboutFile(L"The last line of ", L" was cut short (a crash or a power cut); it was taken out.\r\n");
+        }
         if (!dayEndKnown_ && back > 1) KnowDayEnd(DayFileEnds::LastLineStamp(tail, back, kind_.stampField, position == 0));
         DropAlreadyWritten();
         // Every pending line was there already: the file stays as it is.

@@ -65,11 +65,12 @@ TEST(DayFileAppend, AWriteThatFailsPartWayLeavesTheFileAsItWasAndKeepsTheLines) 
     }
 }
 
-TEST(DayFileAppend, ACutLastLineIsEndedBeforeTheNewLines) {
+// A line cut short is taken out; one that lacks only its LF is ended.
+TEST(DayFileAppend, ACutLastLineIsTakenOutBeforeTheNewLines) {
     const struct {
         std::string end;
-        std::string added;
-    } cases[] = {{"W,1, 57, 57,RKC1", "\r\n"}, {"0,0, \r", "\n"}, {"0,0, \r\n", ""}};
+        std::string kept;
+    } cases[] = {{"W,1, 57, 57,RKC1", ""}, {"0,0, \r", "0,0, \r\n"}, {"0,0, \r\n", "0,0, \r\n"}};
     for (const auto& c : cases) {
         Rig rig;
         rig.Holds(kTrackFile, "header\r\n" + c.end);
@@ -80,13 +81,13 @@ TEST(DayFileAppend, ACutLastLineIsEndedBeforeTheNewLines) {
         const std::string waypoint = rig.routeWriter.PendingText();
         EXPECT_EQ(rig.track.Flush(), 0);
         EXPECT_EQ(rig.routeWriter.Flush(), 0);
-        EXPECT_EQ(rig.files.Contents(kTrackFile), "header\r\n" + c.end + c.added + line);
-        EXPECT_EQ(rig.files.Contents(kRouteFile), std::string(100, ' ') + "\r\n" + c.end + c.added + waypoint);
+        EXPECT_EQ(rig.files.Contents(kTrackFile), "header\r\n" + c.kept + line);
+        EXPECT_EQ(rig.files.Contents(kRouteFile), std::string(100, ' ') + "\r\n" + c.kept + waypoint);
     }
 }
 
-// A cut that cannot be taken back stays in the file, but nothing is glued onto it.
-TEST(DayFileAppend, ALineCutByAFailedRollbackIsEndedByTheNextFlush) {
+// A cut that the failed write could not take back is taken out by the next flush.
+TEST(DayFileAppend, ALineCutByAFailedRollbackIsTakenOutByTheNextFlush) {
     Rig rig;
     rig.Holds(kTrackFile, "header\r\n");
     rig.track.AddPoint(ExampleFix());
@@ -95,7 +96,7 @@ TEST(DayFileAppend, ALineCutByAFailedRollbackIsEndedByTheNextFlush) {
     rig.files.FailNext(Op::Truncate);
     EXPECT_EQ(rig.track.Flush(), kFlushWriteFailed);
     EXPECT_EQ(rig.track.Flush(), 0);
-    EXPECT_EQ(rig.files.Contents(kTrackFile), "header\r\n" + line.substr(0, 10) + "\r\n" + line);
+    EXPECT_EQ(rig.files.Contents(kTrackFile), "header\r\n" + line);
 }
 
 TEST(DayFileAppend, AnUnreadableLastByteStopsTheFlushBeforeAnyWrite) {

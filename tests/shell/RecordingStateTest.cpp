@@ -65,7 +65,7 @@ TEST_F(RecordingStateTest, WaitsForDataThenAFixThenRecordsAndSaysWhenEitherStops
 TEST_F(RecordingStateTest, ADayFileThatCannotBeWrittenIsNotRecordingUntilAFlushWritesAgain) {
     for (int second = 0; second < 8; ++second) Tick(Rmc(second));
     ASSERT_EQ(app.state.GetKind(), Kind::Recording) << Line();
-    rig->files.FailNext(FakeFileSystem::Op::Open, 30);
+    rig->files.FailNext(FakeFileSystem::Op::Open, 30, 1);  // the track file's, after the GPX's
     app.dialog.PressFlush();
     Tick(Rmc(8));
     EXPECT_EQ(app.state.GetKind(), Kind::NotRecording);
