@@ -89,11 +89,17 @@ GpxWriter::Moment MomentOf(int year, int month, int day, int hour, int minute, i
     return moment;
 }
 
-// "<time>2009-03-25T12:17:46.25Z</time>": the last in text, or none.
+// "<time>2009-03-25T12:17:46.25Z</time>" of the last whole point in text, or none: a
+// point torn by a crash is cut back by the next flush and must come again.
 GpxWriter::Moment LastTimeIn(const char* text, size_t length) {
     static constexpr char kOpen[] = "<time>";
+    static constexpr char kPointEnd[] = "</trkpt>";
     constexpr size_t kOpenLength = sizeof kOpen - 1;
+    constexpr size_t kPointEndLength = sizeof kPointEnd - 1;
     GpxWriter::Moment none;
+    while (length >= kPointEndLength && memcmp(text + length - kPointEndLength, kPointEnd, kPointEndLength) != 0) {
+        --length;
+    }
     for (size_t at = length; at-- > kOpenLength;) {
         if (memcmp(text + at - kOpenLength, kOpen, kOpenLength) != 0) continue;
         int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, used = 0;

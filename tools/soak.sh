@@ -72,14 +72,21 @@ check_folder() {
 }
 
 # Every GPX file of a folder against the schema, as a mapping tool would open it at this
-# instant. A failing file is kept for a look and counted; the soak goes on.
-gpx_checked=0 gpx_matched=0 gpx_failures=0
+# instant. A failing file is kept for a look and counted; the soak goes on. A kill can
+# stop a write between two pages (the kernel looks for it there): a GPX torn at a page
+# boundary right after a kill is counted apart (lenient), and the next run's first flush
+# must cut it back to its last whole point, which the strict checks after whole runs see.
+gpx_checked=0 gpx_matched=0 gpx_failures=0 gpx_torn=0
 validate_gpx() {
   local file
   for file in "$1"/*.gpx; do
     [ -e "$file" ] || continue
     gpx_checked=$((gpx_checked + 1))
     if ! xmllint --noout --schema "$schema" "$file" >"$work/xmllint.out" 2>&1; then
+      if [ "${3:-}" = lenient ] && [ $(($(stat -c %s "$file") % 4096)) = 0 ]; then
+        gpx_torn=$((gpx_torn + 1))
+        continue
+      fi
       gpx_failures=$((gpx_failures + 1))
       kept=$(mktemp /tmp/kestrave-soak-invalid-XXXXXX.gpx)
       cp "$file" "$kept"
@@ -122,8 +129,15 @@ for i in $(seq "$kills"); do
   sleep "$(awk -v r=$RANDOM 'BEGIN { printf "%.2f", 0.5 + r % 551 / 100 }')"
   kill -9 "$pid"
   wait "$pid" 2>/dev/null || true
-  validate_gpx "$work/days" "after kill $i of the logger"
+  validate_gpx "$work/days" "after kill $i of the logger" lenient
 done
+# A run stopped cleanly mends what the last kill tore.
+"$kestrave" log --device "$tty" --out "$work/days" --config "$work/config" >>"$work/log.out" 2>&1 &
+pid=$!
+sleep 4
+kill -TERM "$pid"
+wait "$pid" 2>/dev/null || true
+validate_gpx "$work/days" "after a clean run of the logger"
 echo "soak: $kills kills in $((SECONDS - started)) s; days: $(cd "$work/days" && ls | tr '\n' ' ')"
 check_folder "$work/days"
 gpx_matches_track "$work/days"
@@ -148,12 +162,13 @@ for i in $(seq "$kills"); do
   kill -9 "$pid" 2>/dev/null || true
   code=0
   wait "$pid" 2>/dev/null || code=$?
-  validate_gpx "$killed" "after kill $i of a replay"
   if [ "$code" = 137 ]; then
+    validate_gpx "$killed" "after kill $i of a replay" lenient
     replay_kills=$((replay_kills + 1))
     continue
   fi
   [ "$code" = 0 ] || { echo "soak: a replay failed with exit code $code:" >&2; tail -3 "$work/killed.out" >&2; exit 1; }
+  validate_gpx "$killed" "after a replay that ended"
   check_folder "$killed" >/dev/null || { check_folder "$killed"; exit 1; }
   for f in "$single"/*.plt; do
     cmp -s "$f" "$killed/$(basename "$f")" ||
@@ -198,7 +213,7 @@ echo "soak: a second logger on the folder: exit code $second: $(head -1 "$work/l
 check_folder "$work/loggers"
 validate_gpx "$work/loggers" "after two loggers on one folder"
 gpx_matches_track "$work/loggers"
-echo "soak: $gpx_checked checks of GPX files against the schema, $gpx_matched GPX files held the points of" \
-  "their track files; $gpx_failures GPX failures"
+echo "soak: $gpx_checked checks of GPX files against the schema, $gpx_torn torn at a page boundary by a kill" \
+  "(mended by the next run), $gpx_matched GPX files held the points of their track files; $gpx_failures GPX failures"
 [ "$gpx_failures" = 0 ] || exit 1
 echo "soak: passed"

@@ -227,3 +227,20 @@ TEST(GpxWriter, ARunStoppedBetweenTheTwoFlushesLeavesTheGpxAheadAndTheNextDoesNo
 }
 
 }  // namespace
+
+namespace {
+
+// A point torn by a crash in the middle of its write, with its time whole: the next run
+// writes it again, whole.
+TEST(GpxWriter, APointTornAfterItsTimeComesAgain) {
+    WriterRig first;
+    const std::string whole = Written(first, {ExampleFixAt(25, 3, 9, 12, 0, 0.0), ExampleFixAt(25, 3, 9, 12, 0, 10.0)});
+    const size_t torn = whole.find("<geoidheight>", whole.find("12:00:10Z")) + 8;
+    WriterRig next;
+    next.files.AddFolder(L"\\Kestrave");
+    next.files.AddFile(kGpx, whole.substr(0, torn));
+    const std::string gpx = Written(next, {ExampleFixAt(25, 3, 9, 12, 0, 10.0)});
+    EXPECT_EQ(gpx, whole.substr(0, whole.rfind("<trkpt ")) + kGpxSegmentBreak + whole.substr(whole.rfind("<trkpt ")));
+}
+
+}  // namespace
