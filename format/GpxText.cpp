@@ -19,26 +19,21 @@ constexpr double kFastestMetresPerSecond = 1.0e5;
 
 bool Known(double value, double limit) { return value > -limit && value < limit; }
 
-// value with at most decimals decimals, trailing zeros (and a bare point) left out.
-void AppendTrimmed(BoundedText& out, double value, int decimals) {
+// <open>value</close>, the value with at most decimals decimals, trailing zeros (and a
+// bare point) left out; the element is left out when the value cannot be printed exactly.
+template <size_t OpenSize, size_t CloseSize>
+void AppendElement(BoundedText& out, const char (&open)[OpenSize], double value, int decimals,
+                   const char (&close)[CloseSize]) {
     char digits[kFormattedNumberChars];
-    BoundedText number(digits, sizeof digits);
-    number.Fixed(value, decimals);
-    if (!number.Fits()) return;
-    size_t length = number.Length();
-    if (memchr(digits, '.', length) != nullptr) {
+    int length = FormatFixed(digits, value, decimals);
+    if (length < 0) return;
+    if (memchr(digits, '.', static_cast<size_t>(length)) != nullptr) {
         while (digits[length - 1] == '0') --length;
         if (digits[length - 1] == '.') --length;
     }
     digits[length] = '\0';
     // "-0" says nothing "0" does not.
-    out.String(strcmp(digits, "-0") == 0 ? "0" : digits);
-}
-
-void AppendElement(BoundedText& out, const char* open, double value, int decimals, const char* close) {
-    out.String(open);
-    AppendTrimmed(out, value, decimals);
-    out.String(close);
+    out.Text(open).String(strcmp(digits, "-0") == 0 ? "0" : digits).Text(close);
 }
 
 void AppendTime(BoundedText& out, const GpxPoint& point) {
