@@ -1,8 +1,10 @@
+#include <cstring>
 #include <memory>
 #include <string>
 
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/FuzzTargets.h"
+#include "format/GpxText.h"
 #include "tests/support/TestApplication.h"
 
 namespace {
@@ -32,10 +34,19 @@ void FuzzPipeline(const uint8_t* data, size_t size) {
     app.window.Teardown();
     FUZZ_CHECK(rig->files.OpenCount() == 0);
 
-    // Nothing fails here, so every day file is a header and whole lines.
+    // Nothing fails here, so every day file is a header and whole lines, and every GPX
+    // a whole document of ours.
     for (const auto& file : rig->files.Files()) {
         if (file.first == L"\\in.nmea") continue;
         FUZZ_CHECK(file.first.compare(0, 10, L"\\Kestrave\\") == 0);
+        if (EndsWith(file.first, L".gpx")) {
+            const std::string trailer = kGpxTrailer;
+            FUZZ_CHECK(file.second.compare(0, strlen(kGpxSignature), kGpxSignature) == 0);
+            FUZZ_CHECK(file.second.size() > trailer.size() &&
+                       file.second.compare(file.second.size() - trailer.size(), trailer.size(), trailer) == 0);
+            FUZZ_CHECK(file.second.find('\0') == std::string::npos);
+            continue;
+        }
         FUZZ_CHECK(EndsWith(file.first, L".plt") || EndsWith(file.first, L".rte"));
         FUZZ_CHECK(file.second.compare(0, 12, "OziExplorer ") == 0);
         FUZZ_CHECK(file.second.size() >= 2 && file.second.compare(file.second.size() - 2, 2, "\r\n") == 0);

@@ -399,6 +399,10 @@ int DayFile::AppendLines(FileHandle file, uint64_t* before) {
         }
         const char last = tail[back - 1];
         lineEnd = last == '\n' ? "" : last == '\r' ? "\n" : "\r\n";
+        if (!dayEndKnown_ && back > 1) KnowDayEnd(DayFileEnds::LastLineStamp(tail, back, kind_.stampField, position == 0));
+        DropAlreadyWritten();
+        // Every pending line was there already: the file stays as it is.
+        if (fillLength_ == 0) return 0;
         uint32_t whole = last == '\n' || last == '\r' ? 0 : back;
         while (whole > 0 && tail[whole - 1] != '\n') --whole;
         if (whole > 0) {
@@ -409,10 +413,6 @@ int DayFile::AppendLines(FileHandle file, uint64_t* before) {
             lineEnd = "";
             SayAboutFile(L"The last line of ", L" was cut short (a crash or a power cut); it was taken out.\r\n");
         }
-        if (!dayEndKnown_ && back > 1) KnowDayEnd(DayFileEnds::LastLineStamp(tail, back, kind_.stampField, position == 0));
-        DropAlreadyWritten();
-        // Every pending line was there already: the file stays as it is.
-        if (fillLength_ == 0) return 0;
     }
     if ((lineEnd[0] != '\0' && !WriteAll(file, lineEnd, static_cast<uint32_t>(strlen(lineEnd)))) ||
         !WriteAll(file, buffer_, static_cast<uint32_t>(fillLength_))) {
