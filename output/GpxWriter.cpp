@@ -159,8 +159,8 @@ void GpxWriter::LearnDayEnd() {
 }
 
 int GpxWriter::AddPoint(const GpsFix& fix) {
-    int result = Prepare(fix);
-    if (!on_ || day_.LeftAlone()) return result;
+    if (!on_ || day_.LeftAlone()) return 0;
+    int result = 0;
     const GpxPoint point = PointOf(fix);
     if (!GpxCanHold(point)) {
         SayLeftOut(fix);

@@ -24,7 +24,7 @@ public:
     // buffer go to their file first, so that a run killed between the two leaves the
     // GPX ahead, never behind.
     int Prepare(const GpsFix& fix);
-    // The point the track file got, in the same order. A point not later than the
+    // The point the track file got, in the same order, after Prepare for it. A point not later than the
     // last one of the day's GPX file (a run killed after the GPX's flush but before the
     // track file's brings them again) is not written twice.
     int AddPoint(const GpsFix& fix);
